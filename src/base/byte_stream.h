@@ -1,0 +1,53 @@
+#pragma once
+// Little-endian readers and writers over memory. The reader never reads past
+// its end: a read that does not fit fails and leaves the position unchanged.
+#include <cstdint>
+#include <string_view>
+
+#include "base/encoding.h"
+#include "base/extended.h"
+
+namespace qel {
+
+class ByteReader {
+ public:
+  explicit ByteReader(std::string_view data) : data_(data) {}
+  size_t pos() const { return pos_; }
+  size_t size() const { return data_.size(); }
+  size_t remaining() const { return data_.size() - pos_; }
+  bool AtEnd() const { return pos_ >= data_.size(); }
+  void Seek(size_t pos) { pos_ = pos < data_.size() ? pos : data_.size(); }
+
+  bool ReadInt32(int32_t& out);
+  bool ReadUInt16(uint16_t& out);
+  bool ReadUInt8(uint8_t& out);
+  bool ReadDouble(double& out);
+  bool ReadExtended(double& out);
+  // int32 length then bytes; fails on a negative length or one past the end.
+  bool ReadString(std::string_view& out);
+  bool ReadBytes(size_t count, std::string_view& out);
+
+ private:
+  std::string_view data_;
+  size_t pos_ = 0;
+};
+
+class ByteWriter {
+ public:
+  explicit ByteWriter(ByteString& out) : out_(out) {}
+  void WriteInt32(int32_t v);
+  void WriteUInt16(uint16_t v);
+  void WriteUInt8(uint8_t v) { out_ += static_cast<char>(v); }
+  void WriteDouble(double v);
+  void WriteExtended(double v);
+  void WriteString(std::string_view s);
+  void WriteBytes(std::string_view s) { out_.append(s); }
+  size_t size() const { return out_.size(); }
+  // Overwrites 4 bytes at an earlier position (for lengths known afterwards).
+  void PatchInt32(size_t at, int32_t v);
+
+ private:
+  ByteString& out_;
+};
+
+}  // namespace qel

@@ -1,0 +1,66 @@
+#include "base/var_list.h"
+
+namespace qel {
+
+bool IsIdentChar(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+         c == 0xA8 || c == 0xB8 || c >= 0xC0;
+}
+
+bool IsValidName(const ByteString& name) {
+  if (name.empty()) return false;
+  auto first = static_cast<unsigned char>(name[0]);
+  if (!IsIdentChar(first) || (first >= '0' && first <= '9')) return false;
+  size_t i = 1;
+  while (i < name.size() && IsIdentChar(static_cast<unsigned char>(name[i]))) ++i;
+  if (i == name.size()) return true;
+  if (name[i] != '[') return false;
+  for (++i; i < name.size(); ++i) {
+    char c = name[i];
+    if (c == ']') return i + 1 == name.size();
+    if (!((c >= '0' && c <= '9') || c == '-' || c == ',')) return false;
+  }
+  return true;  // an unclosed index part is still only digits, '-' and ','
+}
+
+int TVarList::IndexOf(const ByteString& name) const {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i].Name == name) return static_cast<int>(i);
+  return -1;
+}
+
+const TVar* TVarList::Find(const ByteString& name) const {
+  int i = IndexOf(name);
+  return i < 0 ? nullptr : &items_[i];
+}
+
+TVar* TVarList::Find(const ByteString& name) {
+  int i = IndexOf(name);
+  return i < 0 ? nullptr : &items_[i];
+}
+
+bool TVarList::UpdateValue(const ByteString& name, const Variant& value) {
+  TVar* v = Find(name);
+  if (!v) return false;
+  v->Value = value;
+  return true;
+}
+
+bool TVarList::AddVar(const TVar& var) {
+  if (IndexOf(var.Name) >= 0) return true;
+  if (!IsValidName(var.Name)) return false;
+  items_.push_back(var);
+  return true;
+}
+
+bool TVarList::AddIfMissing(const TVar& var) {
+  if (IndexOf(var.Name) >= 0 || !IsValidName(var.Name)) return false;
+  items_.push_back(var);
+  return true;
+}
+
+void TVarList::CopyTo(TVarList& other) const {
+  for (const auto& v : items_) other.AddVar(v);
+}
+
+}  // namespace qel
