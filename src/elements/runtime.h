@@ -1,0 +1,58 @@
+#pragma once
+// Everything that is process-wide in a running game besides the element tree:
+// the element handles, the shell's input and loading state, and the script
+// globals. One object, passed around, so that tests and tools can run several
+// games side by side and nothing hides in globals.
+#include <cstdint>
+
+#include "base/encoding.h"
+#include "elements/element_registry.h"
+
+namespace qel {
+
+class ScriptHost;
+class TQelElement;
+
+// Element references are kept as handles: a destroyed element reads as nil.
+using ElementRef = uint32_t;
+
+struct ShellState {
+  ElementRef CurrentScreen = 0;
+  ElementRef PendingScreen = 0;
+  ElementRef CursorElement = 0;
+  ElementRef HoveredElement = 0;
+  ElementRef PressedElement = 0;
+  ElementRef FocusedText = 0;
+  bool MouseCaptured = false;
+  int32_t MouseX = 0, MouseY = 0, MouseDX = 0, MouseDY = 0;
+  bool LoadingMode = false;
+  bool FullScreen = false;
+  bool TestMode = false;
+  bool ExitRequested = false;
+  int64_t FrameTick = 0;
+  bool ImmediateImageLoad = false;
+  int32_t ImagesForLoadCount = 0;
+  int32_t ImagesForLoadPos = 0;
+  int32_t MusicVolume = 50;
+  int32_t SoundVolume = 100;
+  int32_t LastKeyDown = 0;  // last key code given to the root's key-down event
+};
+
+struct ScriptGlobals {
+  ElementRef CurrentElement = 0;
+  ByteString EventName;
+  int ScriptDepth = 1;
+};
+
+class Runtime {
+ public:
+  ElementRegistry elements;
+  ShellState shell;
+  ScriptGlobals script;
+  // Filled by the script engine; without one, scripts are stored but never run.
+  ScriptHost* scriptHost = nullptr;
+
+  TQelElement* Resolve(ElementRef ref) const { return ref ? elements.Get(ref) : nullptr; }
+};
+
+}  // namespace qel
