@@ -108,6 +108,11 @@ class TQelElement {
   virtual bool GetValue(const ByteString& name, Variant& value);
   virtual bool SetValue(const ByteString& name, const Variant& value);
 
+  // Width of the element's text as drawn, for the TEXTSZ keyword; only texts have one.
+  virtual std::optional<double> TextWidthForScripts() const { return std::nullopt; }
+  // Dotted chain of Ids from the root, for messages.
+  ByteString Path() const;
+
   // --- fields ---
   bool Loaded = false;
   bool MousedNotVis = false;
@@ -147,8 +152,10 @@ class TQelElement {
   ElementRef handle_ = 0;
 
  protected:
-  // The root sets itself up through this (it has no parent).
+  // The root sets itself up through these (it has no parent, and its runtime
+  // may go before the base part of it does).
   void AttachAsRoot(TQelDB* root);
+  void DetachFromRuntime();
 };
 
 // Rounds a coordinate for the integer views X and Y.

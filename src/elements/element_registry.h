@@ -2,6 +2,7 @@
 // 32-bit handles for elements, so that script values can refer to elements
 // without holding pointers. Handles are never reused: the handle of a
 // destroyed element resolves to nil, never to freed memory.
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 
