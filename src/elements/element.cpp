@@ -141,8 +141,9 @@ void TQelElement::SetScript(EventScript& script, const ByteString& source) {
 int32_t TQelElement::X() const { return RoundCoordinate(rX); }
 int32_t TQelElement::Y() const { return RoundCoordinate(rY); }
 
-int32_t TQelElement::GetAbsX() const { return parent_ ? parent_->GetAbsX() + X() : X(); }
-int32_t TQelElement::GetAbsY() const { return parent_ ? parent_->GetAbsY() + Y() : Y(); }
+// Sums wrap like the 32-bit integers they are instead of overflowing.
+int32_t TQelElement::GetAbsX() const { return parent_ ? static_cast<int32_t>(int64_t{parent_->GetAbsX()} + X()) : X(); }
+int32_t TQelElement::GetAbsY() const { return parent_ ? static_cast<int32_t>(int64_t{parent_->GetAbsY()} + Y()) : Y(); }
 
 void TQelElement::SetOrder(int32_t value) {
   order_ = value;
@@ -241,7 +242,8 @@ TQelElement* TQelElement::ElementAt(int32_t layer, int32_t x, int32_t y, int32_t
   if (layer < orderMin_ || layer > orderMax_) return nullptr;
   for (size_t i = children_.size(); i-- > 0;) {
     if (i >= children_.size()) continue;
-    if (TQelElement* hit = children_[i]->ElementAt(layer, x - X(), y - Y(), margin, threshold)) return hit;
+    int32_t cx = static_cast<int32_t>(int64_t{x} - X()), cy = static_cast<int32_t>(int64_t{y} - Y());
+    if (TQelElement* hit = children_[i]->ElementAt(layer, cx, cy, margin, threshold)) return hit;
   }
   return nullptr;
 }

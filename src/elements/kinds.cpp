@@ -52,14 +52,22 @@ TQelExAnim::TQelExAnim() = default;
 
 // --- image list entries ---
 
+namespace {
+// Cells of a grid: what remains of the size after the gaps, shared out.
+int32_t CellSize(int32_t size, int32_t cells, int32_t space) {
+  int64_t cell = (int64_t{size} - (int64_t{cells} - 1) * space) / cells;
+  return static_cast<int32_t>(std::clamp<int64_t>(cell, 0, INT32_MAX));
+}
+}  // namespace
+
 int32_t TQelImList::ElWidth() const {
   if (ColCount == 0 || RowCount == 0) return 0;
-  return std::max(0, (SizeX - (ColCount - 1) * Space) / ColCount);
+  return CellSize(SizeX, ColCount, Space);
 }
 
 int32_t TQelImList::ElHeight() const {
   if (ColCount == 0 || RowCount == 0) return 0;
-  return std::max(0, (SizeY - (RowCount - 1) * Space) / RowCount);
+  return CellSize(SizeY, RowCount, Space);
 }
 
 // The grid always starts at the first entry: games rely on the list showing
