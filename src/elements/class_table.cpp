@@ -121,7 +121,7 @@ template <int Slot>
 PropertyInfo Event(const char* name) {
   PropertyInfo p = Named(name, PropType::String);
   p.getString = [](const TQelElement& e) { return e.Event(Slot).source; };
-  p.setString = [](TQelElement& e, const ByteString& v) { e.SetEventSource(Slot, v); };
+  p.setString = [](TQelElement& e, std::string_view v) { e.SetEventSource(Slot, v); };
   return p;
 }
 

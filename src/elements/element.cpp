@@ -130,10 +130,25 @@ void TQelElement::RunEvent(const char* eventName, const EventScript& script) {
   RunScript(script.prepared, nullptr);
 }
 
-void TQelElement::SetScript(EventScript& script, const ByteString& source) {
-  script.source = source;
-  ScriptHost* host = root_ ? runtime().scriptHost : nullptr;
-  script.prepared = host ? host->Prepare(source) : nullptr;
+void TQelElement::SetScript(EventScript& script, std::string_view source) {
+  script.source.assign(source);
+  // An empty source has nothing to run, prepared or not.
+  ScriptHost* host = root_ && !source.empty() ? runtime().scriptHost : nullptr;
+  script.prepared = host ? host->Prepare(script.source) : nullptr;
+}
+
+const EventScript& TQelElement::Event(int slot) const {
+  static const EventScript kNone;
+  return events_[slot] ? *events_[slot] : kNone;
+}
+
+void TQelElement::SetEventSource(int slot, std::string_view source) {
+  if (source.empty()) {
+    events_[slot].reset();
+    return;
+  }
+  if (!events_[slot]) events_[slot] = std::make_unique<EventScript>();
+  SetScript(*events_[slot], source);
 }
 
 // --- position and layers ---
@@ -170,17 +185,17 @@ void TQelElement::WidenOrderRange(int32_t lo, int32_t hi) {
 
 void TQelElement::Process() {
   if (!Vis && !MousedNotVis) return;
-  RunEvent("Process", events_[evProcess]);
+  RunEvent("Process", Event(evProcess));
   for (size_t i = 0; i < children_.size(); ++i) children_[i]->Process();
 }
 
 void TQelElement::Show() {
-  RunEvent("Show", events_[evShow]);
+  RunEvent("Show", Event(evShow));
   for (size_t i = 0; i < children_.size(); ++i) children_[i]->Show();
 }
 
 void TQelElement::AfterLoad() {
-  RunEvent("Load", events_[evAfterLoad]);
+  RunEvent("Load", Event(evAfterLoad));
   for (size_t i = 0; i < children_.size(); ++i) children_[i]->AfterLoad();
 }
 
@@ -190,14 +205,14 @@ void TQelElement::Init() {
   if (IsClass("TQelScreen") && !AutoInit) return;
   Vars = std::make_unique<TVarList>();
   runtime().script.EventName = "Init";
-  RunScript(events_[evInit].prepared, Vars.get());
+  RunScript(Event(evInit).prepared, Vars.get());
   for (size_t i = 0; i < children_.size(); ++i) children_[i]->Init();
 }
 
 void TQelElement::ReInit() {
   Vars = std::make_unique<TVarList>();
   runtime().script.EventName = "InitPr";
-  RunScript(events_[evInit].prepared, Vars.get());
+  RunScript(Event(evInit).prepared, Vars.get());
   for (size_t i = 0; i < children_.size(); ++i) children_[i]->ReInit();
 }
 

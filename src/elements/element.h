@@ -64,10 +64,10 @@ class TQelElement {
   // --- scripts ---
   void RunScript(const PreparedRef& script, TVarList* outVars);
   void RunEvent(const char* eventName, const EventScript& script);
-  const EventScript& Event(int slot) const { return events_[slot]; }
-  void SetEventSource(int slot, const ByteString& source) { SetScript(events_[slot], source); }
+  const EventScript& Event(int slot) const;
+  void SetEventSource(int slot, std::string_view source);
   // Stores a source and its prepared form (empty when no engine is attached).
-  void SetScript(EventScript& script, const ByteString& source);
+  void SetScript(EventScript& script, std::string_view source);
 
   // --- common properties ---
   double XValue() const { return rX; }
@@ -94,12 +94,12 @@ class TQelElement {
   virtual void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags);
   virtual void Process();
   virtual void Show();
-  virtual void DoMouseIn() { RunEvent("ms_In", events_[evMouseIn]); }
-  virtual void DoMouseOut() { RunEvent("ms_Out", events_[evMouseOut]); }
-  virtual void DoMouseDown() { RunEvent("ms_Down", events_[evMouseDown]); }
-  virtual void DoMouseUp() { RunEvent("ms_Up", events_[evMouseUp]); }
-  virtual void DoMouseMove() { RunEvent("ms_Move", events_[evMouseMove]); }
-  virtual void Update() { RunEvent("Update", events_[evUpdate]); }
+  virtual void DoMouseIn() { RunEvent("ms_In", Event(evMouseIn)); }
+  virtual void DoMouseOut() { RunEvent("ms_Out", Event(evMouseOut)); }
+  virtual void DoMouseDown() { RunEvent("ms_Down", Event(evMouseDown)); }
+  virtual void DoMouseUp() { RunEvent("ms_Up", Event(evMouseUp)); }
+  virtual void DoMouseMove() { RunEvent("ms_Move", Event(evMouseMove)); }
+  virtual void Update() { RunEvent("Update", Event(evUpdate)); }
   virtual void Init();
   virtual void ReInit();
   virtual void AfterLoad();
@@ -144,7 +144,8 @@ class TQelElement {
   void Attach(TQelElement* parent);
   void WidenOrderRange(int32_t lo, int32_t hi);
 
-  std::array<EventScript, kEventSlots> events_;
+  // Most events of most elements are empty: they take a pointer, not a script.
+  std::array<std::unique_ptr<EventScript>, kEventSlots> events_;
   int32_t order_ = 0, orderMin_ = 0, orderMax_ = 0;
   TQelDB* root_ = nullptr;
   TQelElement* parent_ = nullptr;

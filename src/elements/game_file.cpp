@@ -29,7 +29,7 @@ bool ReadValue(TQelElement& e, const PropertyInfo& p, ByteReader& r) {
   } else {
     std::string_view v;
     if (!r.ReadString(v)) return false;
-    p.setString(e, ByteString(v));
+    p.setString(e, v);
   }
   return true;
 }

@@ -53,7 +53,7 @@ PropertyInfo String(const char* name) {
   using C = typename MemberOf<decltype(M)>::Class;
   PropertyInfo p = Named(name, PropType::String);
   p.getString = [](const TQelElement& e) { return ByteString(static_cast<const C&>(e).*M); };
-  p.setString = [](TQelElement& e, const ByteString& v) { static_cast<C&>(e).*M = v; };
+  p.setString = [](TQelElement& e, std::string_view v) { (static_cast<C&>(e).*M).assign(v); };
   return p;
 }
 
@@ -63,7 +63,7 @@ PropertyInfo Script(const char* name) {
   using C = typename MemberOf<decltype(M)>::Class;
   PropertyInfo p = Named(name, PropType::String);
   p.getString = [](const TQelElement& e) { return (static_cast<const C&>(e).*M).source; };
-  p.setString = [](TQelElement& e, const ByteString& v) { e.SetScript(static_cast<C&>(e).*M, v); };
+  p.setString = [](TQelElement& e, std::string_view v) { e.SetScript(static_cast<C&>(e).*M, v); };
   return p;
 }
 
