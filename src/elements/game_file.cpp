@@ -95,6 +95,24 @@ bool ReadElementRecord(TQelElement& e, std::string_view record, bool keepKeys) {
   return true;
 }
 
+ByteString WriteElementRecord(const TQelElement& e) {
+  ByteString out;
+  ByteWriter w(out);
+  const auto& props = e.Class().properties;
+  w.WriteString(e.ClassName());
+  w.WriteInt32(static_cast<int32_t>(props.size()));
+  for (const PropertyInfo& p : props) {
+    if (p.IsOrdinal())
+      w.WriteInt32(static_cast<int32_t>(p.getOrdinal(e)));
+    else if (p.IsFloat())
+      w.WriteDouble(p.getFloat(e));
+    else
+      w.WriteString(p.getString(e));
+  }
+  for (int i = 0; i < e.ChildCount(); ++i) w.WriteString(WriteElementRecord(*e.Child(i)));
+  return out;
+}
+
 bool LoadGameData(TQelDB& root, std::string_view data) {
   Runtime& rt = root.runtime();
   root.Clear();

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/encoding.h"
+
 namespace qel {
 
 class TQelElement;
@@ -21,6 +23,10 @@ bool LoadGameData(TQelDB& root, std::string_view data);
 // malformed; what could be read stays, and the problem is logged in the
 // element's runtime. Called by the elements' LoadFromData.
 bool ReadElementRecord(TQelElement& element, std::string_view record, bool keepKeys);
+
+// Writes an element and its subtree as a record with every published value,
+// as the reader expects them.
+ByteString WriteElementRecord(const TQelElement& element);
 
 // Values to read from a record of this class, or -1 when the count is not
 // one the class can hold.

@@ -125,5 +125,26 @@ TEST(GameFile, ChildRecordRunningPastItsParentEndsTheParent) {
   EXPECT_EQ(db.runtime().loadProblems[0].offset, 14u);  // where the child's length stands
 }
 
+TEST(GameFile, TreeWritesBackTheFileItWasReadFrom) {
+  Record image("TQelImage");
+  image.Common(2, "I", 3, 4).Str("i.png").Int(260).Int(2).Int(1).Dbl(1.25).Dbl(90.5).Int(0x102030).Int(0x40).Int(1);
+  for (int i = 0; i < 10; ++i) image.Str(i == 3 ? "ON := 1;" : "");
+  image.Int(0).Int(3).Int(1).Int(7).Dbl(3.0).Dbl(4.0).Dbl(2.0).Dbl(0.5).Int(0).Int(1).Int(1).Str("t").Str("Main.Key").Int(1);
+  ASSERT_EQ(image.Bytes().size() > 0, true);
+  Record screen("TQelScreen");
+  screen.Common(1, "S").Str("bg.png").Int(10).Int(20).Int(1).Int(3).Int(1);
+  for (int i = 0; i < 4; ++i) screen.Str("");
+  screen.Int(7).Str("").Str("SHOWN := 1;").Str("tag").Int(1).Int(0).Str("").Int(0).Child(image);
+  Record root("TQelDB");
+  root.Common(0, "G").Int(2).Int(1);
+  for (int i = 0; i < 7; ++i) root.Str(i == 1 ? "INIT := 1;" : "");
+  root.Str("save.dat").Str("fonts.res").Int(128).Str("eng.lng").Str("rus.lng").Int(1).Int(0).Str("").Str("p.ini");
+  root.Str("snd.ini").Str("").Str("").Str("").Int(1 << 20).Str("").Str("A;B").Int(1).Str("").Int(0).Child(screen);
+  std::string file = root.Bytes();
+  TQelDB db;
+  ASSERT_TRUE(LoadGameData(db, file));
+  EXPECT_EQ(WriteElementRecord(db), file);
+}
+
 }  // namespace
 }  // namespace qel
