@@ -97,6 +97,13 @@ uint32_t TGfxImage::GetPixel(int x, int y, int texture) const {
   return textures_[static_cast<size_t>(texture)].pixels[static_cast<size_t>(y) * TextureWidth + x];
 }
 
+uint32_t TGfxImage::GetPatternPixel(int p, int x, int y) const {
+  if (p < 0 || p >= PatternCount || x < 0 || y < 0 || x >= PatternWidth || y >= PatternHeight) return 0;
+  int tex, cx, cy;
+  PatternOrigin(p, tex, cx, cy);
+  return GetPixel(cx + x, cy + y, tex);
+}
+
 bool TGfxImage::UploadFromBitmap(const TBitmap32& bmp, bool colorKey, uint32_t keyColor, int tolerance) {
   ReleaseGL();
   textures_.clear();

@@ -60,6 +60,8 @@ class TGfxImage {
 
   // The ARGB colour of a texel of texture `texture` (0 outside).
   uint32_t GetPixel(int x, int y, int texture) const;
+  // The ARGB colour of pixel (x, y) of pattern p (0 outside the pattern), for hit tests.
+  uint32_t GetPatternPixel(int p, int x, int y) const;
 
   int TextureCount() const { return static_cast<int>(textures_.size()); }
   int Format() const { return format_; }
