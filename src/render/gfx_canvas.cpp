@@ -1,6 +1,7 @@
 #include "render/gfx_canvas.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 
@@ -207,6 +208,7 @@ void TGfx2D::Flush() {
     nv_ = ni_ = 0;
     return;
   }
+  const auto t0 = std::chrono::steady_clock::now();
   const GlFuncs& gl = device_.GL();
   if (!sceneState_) SetupSceneState();
   device_.BindBackBuffer();
@@ -233,6 +235,8 @@ void TGfx2D::Flush() {
   gl.DrawElements(prim_ == primLines ? GL_LINES : GL_TRIANGLES, ni_, GL_UNSIGNED_SHORT, nullptr);
   ++drawCalls_;
   nv_ = ni_ = 0;
+  flushNs_ += static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - t0).count());
 }
 
 int TGfx2D::Prepare(Prim prim, uint32_t fx, GLuint texture, int nv, int ni) {

@@ -53,6 +53,8 @@ class TGfx2D : public TGfxSubscriber {
 
   // Statistics: draw calls made since construction.
   uint64_t DrawCallCount() const { return drawCalls_; }
+  // Wall time spent inside Flush handing batches to the driver (nanoseconds, cumulative).
+  uint64_t FlushNanoseconds() const { return flushNs_; }
 
   bool DeviceNotify(int msg) override;
 
@@ -93,6 +95,7 @@ class TGfx2D : public TGfxSubscriber {
   int appliedTextured_ = -1, appliedAlphaTest_ = -1;
   GLuint appliedTex_ = 0;
   uint64_t drawCalls_ = 0;
+  uint64_t flushNs_ = 0;
 };
 
 class TGfxCanvas : public TGfx2D {

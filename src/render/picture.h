@@ -1,5 +1,6 @@
 #pragma once
-// Picture decoding (the decoders Part 2.2 names): PNG, JPEG, TGA and Windows BMP
+// Picture decoding (the decoders Part 2.2 names): PNG (libpng), JPEG (libjpeg-turbo), TGA and
+// Windows BMP (own readers)
 // to 32-bit pixels. A corrupt or truncated picture fails cleanly: false, an empty
 // bitmap and a message; nothing is read past the end of the input.
 #include <cstddef>
