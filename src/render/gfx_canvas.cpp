@@ -151,6 +151,7 @@ bool TGfx2D::DeviceNotify(int msg) {
       sceneState_ = false;
       break;
     case msgEndScene:
+    case msgFlushBatch:
       Flush();
       break;
   }

@@ -213,6 +213,9 @@ void TGfxImage::ReleaseGL() {
     return;
   }
   const GlFuncs& gl = device_->GL();
+  bool any = false;
+  for (const Tex& t : textures_) any = any || t.id != 0;
+  if (any) device_->Notify(msgFlushBatch);
   for (Tex& t : textures_)
     if (t.id) {
       gl.DeleteTextures(1, &t.id);

@@ -13,6 +13,9 @@ enum TGfxMessage : int {
   msgDeviceReset = 259,
   msgBeginScene = 260,
   msgEndScene = 261,
+  // Not in Part 7.1's list: sent before a texture is freed so that the canvas draws the
+  // batch that may still refer to it.
+  msgFlushBatch = 0x7001,
 };
 
 class TGfxSubscriber {

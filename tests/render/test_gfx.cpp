@@ -498,6 +498,18 @@ TEST_F(Gfx, BatchesAcrossTextureChangesKeepOrder) {
   EXPECT_TRUE(Near(At(101, 101), c, 3));
 }
 
+TEST_F(Gfx, FreeingATextureDrawsThePendingBatchFirst) {
+  TGfxImage* a = MakeImage(Solid(4, 4, 0xFFFF0000u), 4, 4);
+  Scene([&] {
+    canvas.Draw(a, 10, 10, TColor4(), 0, fxOpaque);
+    images.Remove(a);  // the pending quad still refers to the texture
+    canvas.FillRect(20, 10, 4, 4, TColor4(0xFF00FF00u), fxOpaque);
+  });
+  EXPECT_TRUE(Near(At(11, 11), 0xFFFF0000u, 0));
+  EXPECT_TRUE(Near(At(21, 11), 0xFF00FF00u, 0));
+  EXPECT_EQ(images.Count(), 0);
+}
+
 TEST_F(Gfx, AntialiasSelectsFiltering) {
   TBitmap32 bw = Solid(2, 1, 0xFF000000u);
   bw.At(1, 0) = 0xFFFFFFFFu;
