@@ -13,7 +13,7 @@
 #include "elements/qel_db.h"
 #include "elements/state_stream.h"
 #include "file_io.h"
-#include "qeltool_commands.h"
+#include "qeltool_render.h"
 
 namespace qel {
 namespace {
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
   if (command == "dump") return qel::Dump(args);
   if (command == "pack") return qel::Pack(args);
   if (command == "state") return qel::State(args);
-  if (command == "archive") return qel::RunArchiveCommand(argc - 1, argv + 1);
-  if (command == "font") return qel::RunFontCommand(argc - 1, argv + 1);
+  if (command == "archive") return RunArchiveCommand(argc - 1, argv + 1);
+  if (command == "font") return RunFontCommand(argc - 1, argv + 1);
   return qel::Usage();
 }
