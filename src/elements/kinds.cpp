@@ -41,8 +41,8 @@ QEL_CLASS_OF(TQelExAnim)
 TQelScreen::TQelScreen() { MousedNotVis = true; }
 TQelExScreen::TQelExScreen() = default;
 TQelImage::TQelImage() = default;
-TQelShape::TQelShape() = default;
-TQelText::TQelText() = default;
+TQelShape::TQelShape() { SizeX = SizeY = 100; }
+TQelText::TQelText() { SizeX = SizeY = 100; }
 // Clicks on a list do not reach the root's mouse scripts.
 TQelImList::TQelImList() { NoMsQelDB = true; }
 TQelEffect::TQelEffect() = default;

@@ -20,16 +20,22 @@ inline uint32_t WithAlpha(uint32_t argb, uint32_t a) { return (argb & 0xFFFFFF) 
 // Values kept in thousandths so that they hold three decimals.
 int32_t ToThousandths(double v);
 
-class TQelScreen : public TQelElement {
+// Kinds whose size is a pair of plain stored values.
+class TSizedElement : public TQelElement {
  public:
-  TQelScreen();
-  const ElementClass& Class() const override;
   int32_t GetSizeX() const override { return SizeX; }
   int32_t GetSizeY() const override { return SizeY; }
   void SetSizeX(int32_t v) override { SizeX = v; }
   void SetSizeY(int32_t v) override { SizeY = v; }
 
   int32_t SizeX = 0, SizeY = 0;
+};
+
+class TQelScreen : public TSizedElement {
+ public:
+  TQelScreen();
+  const ElementClass& Class() const override;
+
   uint32_t hxDrawFx = 1;
   int32_t Agro = 0;
   bool Modal = false;
@@ -67,38 +73,28 @@ class TQelImage : public TQelElement {
   ByteString imImage;
 };
 
-class TQelShape : public TQelElement {
+class TQelShape : public TSizedElement {
  public:
   TQelShape();
   const ElementClass& Class() const override;
-  int32_t GetSizeX() const override { return SizeX; }
-  int32_t GetSizeY() const override { return SizeY; }
-  void SetSizeX(int32_t v) override { SizeX = v; }
-  void SetSizeY(int32_t v) override { SizeY = v; }
 
   uint32_t hxDrawFx = 1284;
   uint32_t Color = 0xFFFFFFFFu;
-  int32_t SizeX = 100, SizeY = 100;
   bool Crop = false;
   int32_t ShapeType = stBox;
   double Par1 = 0, Par2 = 0, Par3 = 0;
 };
 
-class TQelText : public TQelElement {
+class TQelText : public TSizedElement {
  public:
   TQelText();
   const ElementClass& Class() const override;
-  int32_t GetSizeX() const override { return SizeX; }
-  int32_t GetSizeY() const override { return SizeY; }
-  void SetSizeX(int32_t v) override { SizeX = v; }
-  void SetSizeY(int32_t v) override { SizeY = v; }
   // Without fonts there is nothing drawn yet, so the width is 0.
   std::optional<double> TextWidthForScripts() const override { return 0.0; }
 
   uint32_t hxDrawFx = 1284;
   uint32_t Color1 = 0xFFFFFFFFu;
   uint32_t Color2 = 0;
-  int32_t SizeX = 100, SizeY = 100;
   ByteString Text;
   int32_t PosHor = phLeft;
   int32_t PosVert = pvTop;
@@ -111,14 +107,10 @@ class TQelText : public TQelElement {
   bool Emboss = false, Shadow = false, Uni = false;
 };
 
-class TQelImList : public TQelElement {
+class TQelImList : public TSizedElement {
  public:
   TQelImList();
   const ElementClass& Class() const override;
-  int32_t GetSizeX() const override { return SizeX; }
-  int32_t GetSizeY() const override { return SizeY; }
-  void SetSizeX(int32_t v) override { SizeX = v; }
-  void SetSizeY(int32_t v) override { SizeY = v; }
   bool GetValue(const ByteString& name, Variant& value) override;
   bool SetValue(const ByteString& name, const Variant& value) override;
 
@@ -136,7 +128,6 @@ class TQelImList : public TQelElement {
   void SetScrollPos(int32_t index);
 
   std::vector<Entry> Entries;
-  int32_t SizeX = 0, SizeY = 0;
   int32_t RowCount = 0, ColCount = 0;
   int32_t Space = 0;
   int32_t ScrollRow = 0;
@@ -156,17 +147,12 @@ class TQelEffect : public TQelElement {
   EventScript exStart;
 };
 
-class TQelAnim : public TQelElement {
+class TQelAnim : public TSizedElement {
  public:
   TQelAnim();
   const ElementClass& Class() const override;
-  int32_t GetSizeX() const override { return SizeX; }
-  int32_t GetSizeY() const override { return SizeY; }
-  void SetSizeX(int32_t v) override { SizeX = v; }
-  void SetSizeY(int32_t v) override { SizeY = v; }
 
   ByteString ImBack;
-  int32_t SizeX = 0, SizeY = 0;
   uint32_t hxDrawFx = 1;
   int32_t Agro = 0;
   bool Modal = false;

@@ -14,13 +14,6 @@
 namespace qel {
 namespace {
 
-ByteString Demo() {
-  ByteString file;
-  std::vector<TextProblem> problems;
-  EXPECT_TRUE(PackGame(test::ReadFile(QEL_DEMO_TEXT), file, problems));
-  return file;
-}
-
 // Loads from a heap copy of exactly the damaged size, so that the
 // sanitizers see any read past its end.
 void LoadAndDump(const ByteString& data) {
@@ -39,12 +32,12 @@ void LoadAndDump(const ByteString& data) {
 }
 
 TEST(CorruptInput, EveryTruncationOfTheDemoLoads) {
-  ByteString file = Demo();
+  ByteString file = test::DemoGameFile();
   for (size_t len = 0; len < file.size(); ++len) LoadAndDump(file.substr(0, len));
 }
 
 TEST(CorruptInput, MutatedBytesNeverCrash) {
-  ByteString file = Demo();
+  ByteString file = test::DemoGameFile();
   std::mt19937 gen(42);
   for (int round = 0; round < 3000; ++round) {
     ByteString damaged = file;
@@ -60,7 +53,7 @@ TEST(CorruptInput, MutatedBytesNeverCrash) {
 }
 
 TEST(CorruptInput, StateStreamTruncationsStopCleanly) {
-  ByteString file = Demo();
+  ByteString file = test::DemoGameFile();
   TQelDB db;
   ASSERT_TRUE(LoadGameData(db, file));
   ByteString state;

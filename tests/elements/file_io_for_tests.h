@@ -2,6 +2,9 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include "elements/game_text.h"
 
 namespace qel::test {
 
@@ -10,6 +13,14 @@ inline std::string ReadFile(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+// The demo game, packed from its text.
+inline std::string DemoGameFile() {
+  std::string file;
+  std::vector<TextProblem> problems;
+  PackGame(ReadFile(QEL_DEMO_TEXT), file, problems);
+  return file;
 }
 
 }  // namespace qel::test

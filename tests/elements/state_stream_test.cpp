@@ -11,13 +11,6 @@
 namespace qel {
 namespace {
 
-ByteString DemoGame() {
-  ByteString file;
-  std::vector<TextProblem> problems;
-  EXPECT_TRUE(PackGame(test::ReadFile(QEL_DEMO_TEXT), file, problems));
-  return file;
-}
-
 std::vector<StateRecord> Records(const ByteString& stream) {
   std::vector<StateRecord> out;
   EXPECT_TRUE(ReadStateRecords(stream, [&](const StateRecord& r) { out.push_back(r); }));
@@ -31,7 +24,7 @@ const StateRecord* FindRecord(const std::vector<StateRecord>& records, int32_t k
 }
 
 TEST(StateStream, RoundTripIntoAFreshTreeOfTheSameGame) {
-  ByteString game = DemoGame();
+  ByteString game = test::DemoGameFile();
   TQelDB played;
   ASSERT_TRUE(LoadGameData(played, game));
   auto* door = static_cast<TQelImage*>(played.FindByKey(3));
@@ -67,7 +60,7 @@ TEST(StateStream, RoundTripIntoAFreshTreeOfTheSameGame) {
 }
 
 TEST(StateStream, WhatIsWrittenAndWhatIsNot) {
-  ByteString game = DemoGame();
+  ByteString game = test::DemoGameFile();
   TQelDB db;
   ASSERT_TRUE(LoadGameData(db, game));
   ByteString stream;
@@ -96,7 +89,7 @@ TEST(StateStream, WhatIsWrittenAndWhatIsNot) {
 }
 
 TEST(StateStream, ReferencesToMissingElementsComeBackNil) {
-  ByteString game = DemoGame();
+  ByteString game = test::DemoGameFile();
   TQelDB db;
   ASSERT_TRUE(LoadGameData(db, game));
   auto* room = db.FindByKey(1);
@@ -120,7 +113,7 @@ TEST(StateStream, ReferencesToMissingElementsComeBackNil) {
 }
 
 TEST(StateStream, SkippedRecordsAndCutStreams) {
-  ByteString game = DemoGame();
+  ByteString game = test::DemoGameFile();
   TQelDB db;
   ASSERT_TRUE(LoadGameData(db, game));
   ByteString stream;
