@@ -418,7 +418,9 @@ ExprUnit Compiler::CompileUnit(TokenRange r) {
     u.root = Fail(p, "Too deep nesting", 1);
   } else {
     u.root = Level(p, 1);
-    u.trailing = !p.failed && p.pos < r.size();
+    // One token after a complete expression is read past and ignored; two
+    // or more make the expression fail.
+    u.trailing = !p.failed && p.pos + 1 < r.size();
   }
   --depth_;
   return u;

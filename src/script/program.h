@@ -27,7 +27,7 @@ using ExprPtr = std::unique_ptr<ExprNode>;
 struct ExprUnit {
   TokenRange text;
   ExprPtr root;           // null for an empty expression
-  bool trailing = false;  // tokens left after the expression
+  bool trailing = false;  // more than one token left after the expression
 };
 
 struct IndexList {
