@@ -357,7 +357,11 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
 
 void Machine::CallProc(const ExprNode& n, Variant& out) {
   TokenRange ctx = unit_->text;
-  const Procedure* proc = program_ ? program_->FindProc(n.name) : nullptr;
+  if (n.procOwner != program_) {
+    n.procCache = program_ ? program_->FindProc(n.name) : nullptr;
+    n.procOwner = program_;
+  }
+  const Procedure* proc = static_cast<const Procedure*>(n.procCache);
   if (!proc) {
     Fail("Unknown procedure: " + n.name, ctx, 8);
     return;

@@ -11,7 +11,7 @@ namespace qel {
 
 class Machine {
  public:
-  explicit Machine(TScriptCalc& calc) : calc_(calc) {}
+  explicit Machine(TScriptCalc& calc) : calc_(calc) { undo_.reserve(64); }
 
   bool RunProgram(const Program& program);
   void RunList(const Program* program, const StmtList& list);

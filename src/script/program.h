@@ -53,6 +53,8 @@ struct ExprNode {
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
+  mutable const void* procOwner = nullptr;  // program whose routine procCache is
+  mutable const void* procCache = nullptr;
 };
 
 struct StmtList;
