@@ -44,6 +44,8 @@ struct ScriptGlobals {
   ElementRef CurrentElement = 0;
   ByteString EventName;
   int ScriptDepth = 1;
+  // State of the scripts' random generator (seeded at start-up or by a tool).
+  uint32_t RandSeed = 0;
 };
 
 // What went wrong while reading a game file or a state stream: where, in
