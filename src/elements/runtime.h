@@ -42,6 +42,8 @@ struct ScriptGlobals {
   ElementRef CurrentElement = 0;
   ByteString EventName;
   int ScriptDepth = 1;
+  // State of the scripts' random generator (seeded at start-up or by a tool).
+  uint32_t RandSeed = 0;
 };
 
 class Runtime {
