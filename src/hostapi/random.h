@@ -5,16 +5,20 @@
 
 namespace qel {
 
+// One step of the generator on a state kept elsewhere (the runtime shares
+// one state among all pool interpreters): 0..range-1 for a positive range.
+inline uint32_t NextRandom(uint32_t& seed, uint32_t range) {
+  seed = seed * 134775813u + 1u;
+  return static_cast<uint32_t>((static_cast<uint64_t>(seed) * range) >> 32);
+}
+
 class RandomGenerator {
  public:
   explicit RandomGenerator(uint32_t seed = 0) : seed_(seed) {}
   void SetSeed(uint32_t seed) { seed_ = seed; }
   uint32_t seed() const { return seed_; }
   // Steps the state and maps it to 0..range-1; range must be positive.
-  uint32_t Next(uint32_t range) {
-    seed_ = seed_ * 134775813u + 1u;
-    return static_cast<uint32_t>((static_cast<uint64_t>(seed_) * range) >> 32);
-  }
+  uint32_t Next(uint32_t range) { return NextRandom(seed_, range); }
 
  private:
   uint32_t seed_;
