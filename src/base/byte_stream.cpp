@@ -11,15 +11,6 @@ bool ByteReader::ReadBytes(size_t count, std::string_view& out) {
   return true;
 }
 
-bool ByteReader::ReadInt32(int32_t& out) {
-  std::string_view b;
-  if (!ReadBytes(4, b)) return false;
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(static_cast<uint8_t>(b[i])) << (8 * i);
-  out = static_cast<int32_t>(v);
-  return true;
-}
-
 bool ByteReader::ReadUInt16(uint16_t& out) {
   std::string_view b;
   if (!ReadBytes(2, b)) return false;
@@ -34,32 +25,12 @@ bool ByteReader::ReadUInt8(uint8_t& out) {
   return true;
 }
 
-bool ByteReader::ReadDouble(double& out) {
-  std::string_view b;
-  if (!ReadBytes(8, b)) return false;
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v |= static_cast<uint64_t>(static_cast<uint8_t>(b[i])) << (8 * i);
-  std::memcpy(&out, &v, 8);
-  return true;
-}
-
 bool ByteReader::ReadExtended(double& out) {
   std::string_view b;
   if (!ReadBytes(10, b)) return false;
   Extended80 e;
   std::memcpy(e.data(), b.data(), 10);
   out = DecodeExtended(e);
-  return true;
-}
-
-bool ByteReader::ReadString(std::string_view& out) {
-  size_t start = pos_;
-  int32_t len = 0;
-  if (!ReadInt32(len)) return false;
-  if (len < 0 || !ReadBytes(static_cast<size_t>(len), out)) {
-    pos_ = start;
-    return false;
-  }
   return true;
 }
 

@@ -23,10 +23,62 @@ bool IsValidName(const ByteString& name) {
   return true;  // an unclosed index part is still only digits, '-' and ','
 }
 
+namespace {
+constexpr size_t kIndexFrom = 12;  // below this a scan is cheaper than hashing
+}
+
+void TVarList::DropIndex() const {
+  if (!indexed_) return;
+  index_.clear();
+  indexed_ = false;
+}
+
+void TVarList::BuildIndex() const {
+  index_.clear();
+  index_.reserve(items_.size() * 2);
+  for (size_t i = 0; i < items_.size(); ++i) index_.try_emplace(items_[i].Name, static_cast<int>(i));
+  indexed_ = true;
+}
+
 int TVarList::IndexOf(const ByteString& name) const {
-  for (size_t i = 0; i < items_.size(); ++i)
-    if (items_[i].Name == name) return static_cast<int>(i);
-  return -1;
+  if (items_.size() < kIndexFrom) {
+    for (size_t i = 0; i < items_.size(); ++i)
+      if (items_[i].Name == name) return static_cast<int>(i);
+    return -1;
+  }
+  if (!indexed_) BuildIndex();
+  auto it = index_.find(name);
+  if (it == index_.end()) return -1;
+  if (it->second < Count() && items_[it->second].Name == name) return it->second;
+  BuildIndex();  // a name was changed in place; start over
+  it = index_.find(name);
+  return it == index_.end() ? -1 : it->second;
+}
+
+void TVarList::Append(TVar var) {
+  if (indexed_) index_.try_emplace(var.Name, Count());
+  items_.push_back(std::move(var));
+}
+
+void TVarList::Erase(int i) {
+  if (i < 0 || i >= Count()) return;
+  items_.erase(items_.begin() + i);
+  DropIndex();
+}
+
+void TVarList::Insert(int i, TVar var) {
+  if (i < 0 || i > Count()) return;
+  items_.insert(items_.begin() + i, std::move(var));
+  DropIndex();
+}
+
+void TVarList::PopBack() {
+  if (items_.empty()) return;
+  if (indexed_) {
+    auto it = index_.find(items_.back().Name);
+    if (it != index_.end() && it->second == Count() - 1) index_.erase(it);
+  }
+  items_.pop_back();
 }
 
 const TVar* TVarList::Find(const ByteString& name) const {
@@ -49,13 +101,13 @@ bool TVarList::UpdateValue(const ByteString& name, const Variant& value) {
 bool TVarList::AddVar(const TVar& var) {
   if (IndexOf(var.Name) >= 0) return true;
   if (!IsValidName(var.Name)) return false;
-  items_.push_back(var);
+  Append(var);
   return true;
 }
 
 bool TVarList::AddIfMissing(const TVar& var) {
   if (IndexOf(var.Name) >= 0 || !IsValidName(var.Name)) return false;
-  items_.push_back(var);
+  Append(var);
   return true;
 }
 

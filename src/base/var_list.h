@@ -2,6 +2,7 @@
 // A named value and an ordered list of them: script variables, element
 // variables, host-function arguments. Names are compared byte for byte;
 // callers upper-case them first.
+#include <unordered_map>
 #include <vector>
 
 #include "base/variant.h"
@@ -19,15 +20,35 @@ struct TVar {
 bool IsValidName(const ByteString& name);
 bool IsIdentChar(unsigned char c);
 
+// Lists longer than a few entries keep a hash index of their names (script
+// arrays are many variables named A[1], A[2] ...). Names must not be changed
+// through operator[]; replace whole records or use UpdateValue.
 class TVarList {
  public:
+  TVarList() = default;
+  TVarList(const TVarList& other) : items_(other.items_) {}
+  TVarList& operator=(const TVarList& other) {
+    items_ = other.items_;
+    DropIndex();
+    return *this;
+  }
+  TVarList(TVarList&& other) noexcept : items_(std::move(other.items_)) { other.DropIndex(); }
+  TVarList& operator=(TVarList&& other) noexcept {
+    items_ = std::move(other.items_);
+    DropIndex();
+    other.DropIndex();
+    return *this;
+  }
   int Count() const { return static_cast<int>(items_.size()); }
   const TVar& operator[](int i) const { return items_[i]; }
   TVar& operator[](int i) { return items_[i]; }
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
 
-  void Clear() { items_.clear(); }
+  void Clear() {
+    items_.clear();
+    DropIndex();
+  }
   int IndexOf(const ByteString& name) const;
   const TVar* Find(const ByteString& name) const;
   TVar* Find(const ByteString& name);
@@ -38,11 +59,19 @@ class TVarList {
   bool AddVar(const TVar& var);
   // Appends only when the name is missing and valid.
   bool AddIfMissing(const TVar& var);
-  void Append(TVar var) { items_.push_back(std::move(var)); }
+  void Append(TVar var);
   void CopyTo(TVarList& other) const;
+  void Erase(int i);
+  void Insert(int i, TVar var);
+  void PopBack();
 
  private:
+  void DropIndex() const;
+  void BuildIndex() const;
+
   std::vector<TVar> items_;
+  mutable std::unordered_map<ByteString, int> index_;
+  mutable bool indexed_ = false;
 };
 
 }  // namespace qel

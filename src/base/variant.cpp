@@ -20,11 +20,8 @@ Variant Variant::String(ByteString v) {
   return r;
 }
 
-double RoundHalfEven(double v) {
-  double r = std::round(v);
-  if (std::fabs(v - std::trunc(v)) == 0.5) r = 2.0 * std::round(v / 2.0);
-  return r;
-}
+// The program never leaves the default rounding mode, which rounds halves to even.
+double RoundHalfEven(double v) { return std::nearbyint(v); }
 
 namespace {
 

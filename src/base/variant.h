@@ -52,6 +52,13 @@ class Variant {
   std::optional<bool> ToBoolean() const;
   ByteString ToString() const;  // every kind has a text; Empty gives ""
 
+  // In-place setters for hot paths: no temporary, string storage kept.
+  void SetInteger(int32_t v) { kind_ = VarKind::Integer; int_ = v; str_.clear(); }
+  void SetInt64(int64_t v) { kind_ = VarKind::Int64; int_ = v; str_.clear(); }
+  void SetBoolean(bool v) { kind_ = VarKind::Boolean; int_ = v ? 1 : 0; str_.clear(); }
+  void SetFloat(double v) { kind_ = VarKind::Float; float_ = v; str_.clear(); }
+  ByteString& mutable_string() { return str_; }
+
   // Same kind and same payload.
   bool operator==(const Variant& other) const;
 

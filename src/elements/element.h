@@ -64,10 +64,10 @@ class TQelElement {
   // --- scripts ---
   void RunScript(const PreparedRef& script, TVarList* outVars);
   void RunEvent(const char* eventName, const EventScript& script);
-  const EventScript& Event(int slot) const { return events_[slot]; }
-  void SetEventSource(int slot, const ByteString& source) { SetScript(events_[slot], source); }
+  const EventScript& Event(int slot) const;
+  void SetEventSource(int slot, std::string_view source);
   // Stores a source and its prepared form (empty when no engine is attached).
-  void SetScript(EventScript& script, const ByteString& source);
+  void SetScript(EventScript& script, std::string_view source);
 
   // --- common properties ---
   double XValue() const { return rX; }
@@ -94,12 +94,12 @@ class TQelElement {
   virtual void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags);
   virtual void Process();
   virtual void Show();
-  virtual void DoMouseIn() { RunEvent("ms_In", events_[evMouseIn]); }
-  virtual void DoMouseOut() { RunEvent("ms_Out", events_[evMouseOut]); }
-  virtual void DoMouseDown() { RunEvent("ms_Down", events_[evMouseDown]); }
-  virtual void DoMouseUp() { RunEvent("ms_Up", events_[evMouseUp]); }
-  virtual void DoMouseMove() { RunEvent("ms_Move", events_[evMouseMove]); }
-  virtual void Update() { RunEvent("Update", events_[evUpdate]); }
+  virtual void DoMouseIn() { RunEvent("ms_In", Event(evMouseIn)); }
+  virtual void DoMouseOut() { RunEvent("ms_Out", Event(evMouseOut)); }
+  virtual void DoMouseDown() { RunEvent("ms_Down", Event(evMouseDown)); }
+  virtual void DoMouseUp() { RunEvent("ms_Up", Event(evMouseUp)); }
+  virtual void DoMouseMove() { RunEvent("ms_Move", Event(evMouseMove)); }
+  virtual void Update() { RunEvent("Update", Event(evUpdate)); }
   virtual void Init();
   virtual void ReInit();
   virtual void AfterLoad();
@@ -107,6 +107,11 @@ class TQelElement {
   virtual void ReloadRes();
   virtual bool GetValue(const ByteString& name, Variant& value);
   virtual bool SetValue(const ByteString& name, const Variant& value);
+
+  // Width of the element's text as drawn, for the TEXTSZ keyword; only texts have one.
+  virtual std::optional<double> TextWidthForScripts() const { return std::nullopt; }
+  // Dotted chain of Ids from the root, for messages.
+  ByteString Path() const;
 
   // --- fields ---
   bool Loaded = false;
@@ -139,7 +144,8 @@ class TQelElement {
   void Attach(TQelElement* parent);
   void WidenOrderRange(int32_t lo, int32_t hi);
 
-  std::array<EventScript, kEventSlots> events_;
+  // Most events of most elements are empty: they take a pointer, not a script.
+  std::array<std::unique_ptr<EventScript>, kEventSlots> events_;
   int32_t order_ = 0, orderMin_ = 0, orderMax_ = 0;
   TQelDB* root_ = nullptr;
   TQelElement* parent_ = nullptr;
@@ -147,8 +153,10 @@ class TQelElement {
   ElementRef handle_ = 0;
 
  protected:
-  // The root sets itself up through this (it has no parent).
+  // The root sets itself up through these (it has no parent, and its runtime
+  // may go before the base part of it does).
   void AttachAsRoot(TQelDB* root);
+  void DetachFromRuntime();
 };
 
 // Rounds a coordinate for the integer views X and Y.

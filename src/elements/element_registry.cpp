@@ -3,10 +3,12 @@
 namespace qel {
 
 uint32_t ElementRegistry::Add(TQelElement* element) {
-  uint32_t handle = next_++;
-  if (next_ == 0) next_ = 1;  // after 4 billion elements, wrap past nil
-  live_[handle] = element;
-  return handle;
+  // Past four billion elements there are no handles left: later elements
+  // cannot be referred to (they read as nil) rather than alias live ones.
+  if (slots_.size() >= UINT32_MAX) return 0;
+  slots_.push_back(element);
+  ++live_;
+  return static_cast<uint32_t>(slots_.size());
 }
 
 }  // namespace qel

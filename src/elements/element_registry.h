@@ -2,8 +2,9 @@
 // 32-bit handles for elements, so that script values can refer to elements
 // without holding pointers. Handles are never reused: the handle of a
 // destroyed element resolves to nil, never to freed memory.
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+#include <vector>
 
 namespace qel {
 
@@ -12,16 +13,20 @@ class TQelElement;
 class ElementRegistry {
  public:
   uint32_t Add(TQelElement* element);
-  void Remove(uint32_t handle) { live_.erase(handle); }
-  TQelElement* Get(uint32_t handle) const {
-    auto it = live_.find(handle);
-    return it == live_.end() ? nullptr : it->second;
+  void Remove(uint32_t handle) {
+    if (handle && handle <= slots_.size()) {
+      slots_[handle - 1] = nullptr;
+      --live_;
+    }
   }
-  size_t size() const { return live_.size(); }
+  TQelElement* Get(uint32_t handle) const { return handle && handle <= slots_.size() ? slots_[handle - 1] : nullptr; }
+  size_t size() const { return live_; }
 
  private:
-  std::unordered_map<uint32_t, TQelElement*> live_;
-  uint32_t next_ = 1;
+  // A slot per handle ever given out: 8 bytes per element made, in exchange
+  // for lookups that are one index.
+  std::vector<TQelElement*> slots_;
+  size_t live_ = 0;
 };
 
 }  // namespace qel

@@ -3,6 +3,7 @@
 // state stream and script paths all reach an element's properties through
 // these descriptors, in the class's published order.
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "base/encoding.h"
@@ -24,7 +25,7 @@ struct PropertyInfo {
   double (*getFloat)(const TQelElement&) = nullptr;
   void (*setFloat)(TQelElement&, double) = nullptr;
   ByteString (*getString)(const TQelElement&) = nullptr;
-  void (*setString)(TQelElement&, const ByteString&) = nullptr;
+  void (*setString)(TQelElement&, std::string_view) = nullptr;
 
   bool IsOrdinal() const { return type <= PropType::Enum; }
   bool IsFloat() const { return type == PropType::Double || type == PropType::Extended; }

@@ -4,6 +4,8 @@
 // globals. One object, passed around, so that tests and tools can run several
 // games side by side and nothing hides in globals.
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "base/encoding.h"
 #include "elements/element_registry.h"
@@ -46,6 +48,14 @@ struct ScriptGlobals {
   uint32_t RandSeed = 0;
 };
 
+// What went wrong while reading a game file or a state stream: where, in
+// which element, and what was skipped.
+struct LoadProblem {
+  size_t offset = 0;
+  ByteString path;
+  ByteString message;
+};
+
 class Runtime {
  public:
   ElementRegistry elements;
@@ -53,6 +63,11 @@ class Runtime {
   ScriptGlobals script;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
+  // Set while a game file or a saved state is being read: work that only
+  // makes sense on a complete tree (animation rebuilds) waits until the end.
+  bool reading = false;
+  std::vector<LoadProblem> loadProblems;
+  std::string_view loadBuffer;  // the file being read, for offsets in problems
 
   TQelElement* Resolve(ElementRef ref) const { return ref ? elements.Get(ref) : nullptr; }
 };

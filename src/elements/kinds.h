@@ -1,0 +1,203 @@
+#pragma once
+// The element kinds besides the root. Each carries its published fields with
+// their constructor defaults; behaviour that needs the image cache, fonts,
+// particle files or animation playback arrives with those subsystems, until
+// then the setters store their values.
+#include "elements/element.h"
+
+namespace qel {
+
+enum TQelPosHor : int32_t { phLeft, phCenter, phRight };
+enum TQelPosVert : int32_t { pvTop, pvCenter, pvBottom };
+enum TQelShapeType : int32_t { stBox, stCircle };
+
+// An ARGB colour seen as two published properties: the low 24 bits and the alpha byte.
+inline uint32_t ColorRgb(uint32_t argb) { return argb & 0xFFFFFF; }
+inline uint32_t ColorAlpha(uint32_t argb) { return argb >> 24; }
+inline uint32_t WithRgb(uint32_t argb, uint32_t rgb) { return (argb & 0xFF000000u) | (rgb & 0xFFFFFF); }
+inline uint32_t WithAlpha(uint32_t argb, uint32_t a) { return (argb & 0xFFFFFF) | ((a & 0xFF) << 24); }
+
+// Values kept in thousandths so that they hold three decimals.
+int32_t ToThousandths(double v);
+
+class TQelScreen : public TQelElement {
+ public:
+  TQelScreen();
+  const ElementClass& Class() const override;
+  int32_t GetSizeX() const override { return SizeX; }
+  int32_t GetSizeY() const override { return SizeY; }
+  void SetSizeX(int32_t v) override { SizeX = v; }
+  void SetSizeY(int32_t v) override { SizeY = v; }
+
+  int32_t SizeX = 0, SizeY = 0;
+  uint32_t hxDrawFx = 1;
+  int32_t Agro = 0;
+  bool Modal = false;
+  bool AllwaysLoad = false;
+  ByteString ImBack;
+};
+
+class TQelExScreen : public TQelElement {
+ public:
+  TQelExScreen();
+  const ElementClass& Class() const override;
+
+  int32_t PosHor = phLeft;
+  int32_t PosVert = pvTop;
+  int32_t obScreen = 0;
+  bool Modal = false;
+  bool Processing = true;
+};
+
+class TQelImage : public TQelElement {
+ public:
+  TQelImage();
+  const ElementClass& Class() const override;
+
+  uint32_t hxDrawFx = 1284;
+  int32_t PosHor = phLeft;
+  int32_t PosVert = pvTop;
+  int32_t ScaleMilli = 1000;
+  int32_t AngleMilli = 0;
+  int32_t Anim = 0;
+  double ScaleX = 1.0, ScaleY = 1.0;
+  bool Interpol = true, InterpolSc = true;
+  ByteString TextId;
+  uint32_t Color = 0xFFFFFFFFu;
+  ByteString imImage;
+};
+
+class TQelShape : public TQelElement {
+ public:
+  TQelShape();
+  const ElementClass& Class() const override;
+  int32_t GetSizeX() const override { return SizeX; }
+  int32_t GetSizeY() const override { return SizeY; }
+  void SetSizeX(int32_t v) override { SizeX = v; }
+  void SetSizeY(int32_t v) override { SizeY = v; }
+
+  uint32_t hxDrawFx = 1284;
+  uint32_t Color = 0xFFFFFFFFu;
+  int32_t SizeX = 100, SizeY = 100;
+  bool Crop = false;
+  int32_t ShapeType = stBox;
+  double Par1 = 0, Par2 = 0, Par3 = 0;
+};
+
+class TQelText : public TQelElement {
+ public:
+  TQelText();
+  const ElementClass& Class() const override;
+  int32_t GetSizeX() const override { return SizeX; }
+  int32_t GetSizeY() const override { return SizeY; }
+  void SetSizeX(int32_t v) override { SizeX = v; }
+  void SetSizeY(int32_t v) override { SizeY = v; }
+  // Without fonts there is nothing drawn yet, so the width is 0.
+  std::optional<double> TextWidthForScripts() const override { return 0.0; }
+
+  uint32_t hxDrawFx = 1284;
+  uint32_t Color1 = 0xFFFFFFFFu;
+  uint32_t Color2 = 0;
+  int32_t SizeX = 100, SizeY = 100;
+  ByteString Text;
+  int32_t PosHor = phLeft;
+  int32_t PosVert = pvTop;
+  ByteString Font;
+  bool EnEnter = false, AutoScale = false, AutoEnter = false;
+  double Interval = 0;
+  ByteString TextId;
+  double Scale = 1.0;
+  uint32_t hxShadColor = 0;
+  bool Emboss = false, Shadow = false, Uni = false;
+};
+
+class TQelImList : public TQelElement {
+ public:
+  TQelImList();
+  const ElementClass& Class() const override;
+  int32_t GetSizeX() const override { return SizeX; }
+  int32_t GetSizeY() const override { return SizeY; }
+  void SetSizeX(int32_t v) override { SizeX = v; }
+  void SetSizeY(int32_t v) override { SizeY = v; }
+  bool GetValue(const ByteString& name, Variant& value) override;
+  bool SetValue(const ByteString& name, const Variant& value) override;
+
+  struct Entry {
+    ElementRef image = 0;  // not owned; a destroyed image reads as nil
+    double zoom = 1.0;
+  };
+  void AddEntry(TQelElement* image);
+  void RemoveEntry(TQelElement* image);
+  void RemoveEntryById(const ByteString& id);
+  // Cell size of the grid: what fits of SizeX/SizeY after the gaps.
+  int32_t ElWidth() const;
+  int32_t ElHeight() const;
+  int32_t ScrollPos() const { return ScrollRow * ColCount; }
+  void SetScrollPos(int32_t index);
+
+  std::vector<Entry> Entries;
+  int32_t SizeX = 0, SizeY = 0;
+  int32_t RowCount = 0, ColCount = 0;
+  int32_t Space = 0;
+  int32_t ScrollRow = 0;
+  int32_t Selected = -1;
+  double Scale = 0;
+};
+
+class TQelEffect : public TQelElement {
+ public:
+  TQelEffect();
+  const ElementClass& Class() const override;
+
+  ByteString EffectFN;
+  double DAnim = 0;
+  bool Active = false;
+  uint32_t hxColor = 0xFFFFFF;
+  EventScript exStart;
+};
+
+class TQelAnim : public TQelElement {
+ public:
+  TQelAnim();
+  const ElementClass& Class() const override;
+  int32_t GetSizeX() const override { return SizeX; }
+  int32_t GetSizeY() const override { return SizeY; }
+  void SetSizeX(int32_t v) override { SizeX = v; }
+  void SetSizeY(int32_t v) override { SizeY = v; }
+
+  ByteString ImBack;
+  int32_t SizeX = 0, SizeY = 0;
+  uint32_t hxDrawFx = 1;
+  int32_t Agro = 0;
+  bool Modal = false;
+  int32_t Pos = 0;
+  bool Morph = false, Rep = false, ShowAn = false, Active = false;
+  EventScript exStop, exStart, exAnim;
+  double Angle = 0;
+  bool Interpol = false;
+};
+
+class TQelAnKey : public TQelElement {
+ public:
+  TQelAnKey();
+  const ElementClass& Class() const override;
+  int32_t GetSizeX() const override { return Parent() ? Parent()->GetSizeX() : 0; }
+  int32_t GetSizeY() const override { return Parent() ? Parent()->GetSizeY() : 0; }
+
+  uint16_t Count = 0;
+  bool Morph = false;
+};
+
+class TQelExAnim : public TQelElement {
+ public:
+  TQelExAnim();
+  const ElementClass& Class() const override;
+
+  int32_t PosHor = phLeft;
+  int32_t PosVert = pvTop;
+  int32_t obAnim = 0;
+  int32_t Pos = 0;
+  bool Rep = false, Active = false;
+};
+
+}  // namespace qel

@@ -1,0 +1,542 @@
+#include "script/compiler.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qel {
+
+namespace {
+
+// Nesting beyond this is refused rather than risking the stack.
+constexpr int kMaxDepth = 200;
+
+ErrorInfo Err(ByteString message, TokenRange text, int code) { return ErrorInfo{std::move(message), text, code}; }
+
+ByteString TextAt(TokenRange r, size_t i) { return i < r.size() ? r.b[i].text : ByteString(); }
+
+bool AllIdentChars(const ByteString& s) {
+  if (s.empty()) return false;
+  for (unsigned char c : s)
+    if (!IsIdentChar(c)) return false;
+  return true;
+}
+
+// Number literal: digits with '.' or ',' as separators.
+std::optional<Variant> ParseNumber(const ByteString& text) {
+  for (char c : text)
+    if (!((c >= '0' && c <= '9') || c == '.' || c == ',' || c == '+' || c == '-')) return std::nullopt;
+  ByteString s = text;
+  size_t dots = std::count(s.begin(), s.end(), '.'), commas = std::count(s.begin(), s.end(), ',');
+  size_t last = s.find_last_of(".,");
+  if (last != ByteString::npos) {
+    if (s[last] == '.' && dots == 1) {
+      std::erase(s, ',');
+    } else if (s[last] == ',' && commas == 1) {
+      std::erase(s, '.');
+      std::replace(s.begin(), s.end(), ',', '.');
+    }
+  }
+  auto v = ParseFloat(s);
+  if (!v) return std::nullopt;
+  if (s.find('.') == ByteString::npos && *v > -2147483647.0 && *v < 2147483647.0) {
+    double mag = std::trunc(std::fabs(*v) + 1e-9);
+    return Variant::Integer(static_cast<int32_t>(*v < 0 ? -mag : mag));
+  }
+  return Variant::Float(*v);
+}
+
+bool IsLevelOp(int level, uint8_t c) {
+  switch (level) {
+    case 1: return c == tkOr || c == tkXor;
+    case 2: return c == tkAnd;
+    case 3: return c == tkEq || c == tkNe || c == tkGt || c == tkLt || c == tkGe || c == tkLe;
+    case 4: return c == tkPlus || c == tkMinus;
+    case 5: return c == tkStar || c == tkSlash;
+    default: return c == tkPow || c == tkShl || c == tkShr;
+  }
+}
+
+// Position of the bracket closing the one before start, or r.size().
+size_t Matching(TokenRange r, size_t start, uint8_t open, uint8_t close) {
+  int depth = 1;
+  for (size_t i = start; i < r.size(); ++i) {
+    if (r.b[i].code == open) ++depth;
+    else if (r.b[i].code == close && --depth == 0) return i;
+  }
+  return r.size();
+}
+
+}  // namespace
+
+Cut NextStatement(TokenRange r, size_t pos, TermSet terms) {
+  Cut c;
+  size_t n = r.size();
+  while (pos < n && r.b[pos].code == tkSemicolon) ++pos;
+  size_t start = pos;
+  int block = 0, repeat = 0;
+  c.next = n;
+  c.stmt = r.sub(start, n);
+  for (size_t i = start; i < n; ++i) {
+    uint8_t code = r.b[i].code;
+    if ((terms & Term(code)) && block == 0 && repeat == 0) {
+      c.stmt = r.sub(start, i);
+      c.next = i + 1;
+      c.stop = code;
+      return c;
+    }
+    if (code == tkBegin || code == tkCase) ++block;
+    else if (code == tkEnd) --block;
+    else if (code == tkRepeat) ++repeat;
+    else if (code == tkUntil) --repeat;
+  }
+  if (block > 0) c.error = Err("END expected", c.stmt, 10);
+  else if (block < 0) c.error = Err("Too many END", c.stmt, 11);
+  else if (repeat > 0) c.error = Err("UNTIL expected", c.stmt, 16);
+  else if (repeat < 0) c.error = Err("Too many UNTIL", c.stmt, 17);
+  return c;
+}
+
+Until ReadUntil(TokenRange r, size_t pos, TermSet terms) {
+  Until u;
+  size_t start = std::min(pos, r.size());
+  for (size_t i = start; i < r.size(); ++i) {
+    if (terms & Term(r.b[i].code)) {
+      u.text = r.sub(start, i);
+      u.next = i + 1;
+      u.stop = r.b[i].code;
+      return u;
+    }
+  }
+  u.text = r.sub(start, r.size());
+  u.next = r.size();
+  return u;
+}
+
+std::vector<TokenRange> SplitArgs(TokenRange r, bool brackets) {
+  std::vector<TokenRange> parts;
+  if (r.empty()) return parts;
+  int depth = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < r.size(); ++i) {
+    uint8_t c = r.b[i].code;
+    if (c == tkLParen || (brackets && c == tkLBracket)) ++depth;
+    else if (c == tkRParen || (brackets && c == tkRBracket)) --depth;
+    else if (c == tkComma && depth == 0) {
+      parts.push_back(r.sub(start, i));
+      start = i + 1;
+    }
+  }
+  parts.push_back(r.sub(start, r.size()));
+  return parts;
+}
+
+// ---------------------------------------------------------------- statements
+
+StmtList Compiler::CompileList(TokenRange r) {
+  StmtList list;
+  size_t pos = 0;
+  while (true) {
+    Cut c = NextStatement(r, pos, Term(tkSemicolon));
+    if (c.stmt.empty()) break;
+    pos = c.next;
+    if (c.error) {
+      Stmt s;
+      s.cutError = true;
+      s.text = c.stmt;
+      s.error = *c.error;
+      list.items.push_back(std::move(s));
+      break;  // an unbalanced statement always runs to the end of the text
+    }
+    list.items.push_back(CompileStatement(c.stmt));
+  }
+  return list;
+}
+
+std::unique_ptr<StmtList> Compiler::ListOf(TokenRange r) {
+  auto list = std::make_unique<StmtList>();
+  if (++depth_ > kMaxDepth) {
+    Stmt s;
+    s.text = r;
+    s.error = Err("Too deep nesting", r, 1);
+    list->items.push_back(std::move(s));
+  } else {
+    *list = CompileList(r);
+  }
+  --depth_;
+  return list;
+}
+
+Stmt Compiler::CompileStatement(TokenRange stmt) {
+  Stmt s;
+  s.text = stmt;
+  TokenRange r = stmt;
+  if (stmt.code(1) == tkColon) {
+    s.hasLabel = true;
+    s.label = stmt.b[0].text;
+    r = stmt.from(2);
+  }
+  auto fail = [&](ByteString message, int code) { s.kind = St::Fail; s.error = Err(std::move(message), stmt, code); };
+  switch (r.code(0)) {
+    case tkIdent: CompileAssign(s, r); break;
+    case tkBegin:
+      if (r.size() < 2 || r.b[r.size() - 1].code != tkEnd) {
+        fail("END expected", 10);
+      } else {
+        s.kind = St::Block;
+        s.body = ListOf(r.sub(1, r.size() - 1));
+      }
+      break;
+    case tkEnd: fail("Too many END", 11); break;
+    case tkIf: CompileIf(s, r); break;
+    case tkElse: fail("ELSE without IF", 9); break;
+    case tkFor: CompileFor(s, r); break;
+    case tkWhile: CompileWhile(s, r); break;
+    case tkRepeat: CompileRepeat(s, r); break;
+    case tkBreak: case tkContinue: case tkExit: CompileFlow(s, r); break;
+    case tkGoto: CompileGoto(s, r); break;
+    case tkCase: CompileCase(s, r); break;
+    default: fail("Invalid operator: " + TextAt(r, 0), 9); break;
+  }
+  return s;
+}
+
+void Compiler::CompileAssign(Stmt& s, TokenRange r) {
+  s.kind = St::Assign;
+  s.target = r.b[0].text;
+  s.targetValid = IsValidName(s.target);
+  size_t pos = 1;
+  if (r.code(pos) == tkLBracket) {
+    s.idx1 = CompileIndex(r, pos, s.text);
+    if (s.idx1->error) return;
+    if (r.code(pos) == tkLBracket) {
+      s.idx2 = CompileIndex(r, pos, s.text);
+      if (s.idx2->error) return;
+    }
+  }
+  uint8_t c = r.code(pos);
+  if (c == tkAssign) {
+    s.expr = CompileUnit(r.from(pos + 1));
+  } else if (c == tkLParen || c == tkLBracket || c == tkEof) {
+    s.kind = St::ExprStmt;
+    s.expr = CompileUnit(r);
+  } else {
+    s.badFollow = std::make_unique<ErrorInfo>(
+        Err("Found " + TextAt(r, pos) + ", expected :=, (, [ or ;", s.text, 1));
+  }
+}
+
+void Compiler::CompileIf(Stmt& s, TokenRange r) {
+  s.kind = St::If;
+  Until cond = ReadUntil(r, 1, Term(tkThen));
+  s.expr = CompileUnit(cond.text);
+  if (cond.stop != tkThen) return;  // the whole rest was the condition; both branches empty
+  Cut then = NextStatement(r, cond.next, Term(tkSemicolon) | Term(tkElse));
+  if (then.error) s.branchError = std::make_unique<ErrorInfo>(*then.error);
+  s.body = ListOf(then.stmt);
+  if (then.stop == tkElse) s.elseBody = ListOf(r.from(then.next));
+}
+
+void Compiler::CompileFor(Stmt& s, TokenRange r) {
+  s.kind = St::Fail;
+  Until head = ReadUntil(r, 1, Term(tkTo) | Term(tkDownto));
+  if (head.stop == tkEof) {
+    s.error = Err("TO or DOWNTO expected", s.text, 12);
+    return;
+  }
+  if (head.text.code(0) != tkIdent) {
+    s.error = Err("FOR control variable expected", s.text, 13);
+    return;
+  }
+  if (head.text.code(1) != tkAssign) {
+    s.error = Err("Invalid operator: " + TextAt(head.text, 1) + " ('FOR' expected ", s.text, 9);
+    return;
+  }
+  s.kind = St::For;
+  s.target = head.text.b[0].text;
+  s.downto = head.stop == tkDownto;
+  s.expr = CompileUnit(head.text.from(2));
+  Until bound = ReadUntil(r, head.next, Term(tkDo));
+  if (bound.stop != tkDo) {
+    s.staged = true;
+    s.error = Err("DO expected", s.text, 14);
+    return;
+  }
+  s.bound = CompileUnit(bound.text);
+  s.body = ListOf(r.from(bound.next));
+}
+
+void Compiler::CompileWhile(Stmt& s, TokenRange r) {
+  Until cond = ReadUntil(r, 1, Term(tkDo));
+  if (cond.stop != tkDo) {
+    s.kind = St::Fail;
+    s.error = Err("DO expected", s.text, 14);
+    return;
+  }
+  s.kind = St::While;
+  s.expr = CompileUnit(cond.text);
+  s.body = ListOf(r.from(cond.next));
+}
+
+void Compiler::CompileRepeat(Stmt& s, TokenRange r) {
+  Until body = ReadUntil(r, 1, Term(tkUntil));
+  if (body.stop != tkUntil) {
+    s.kind = St::Fail;
+    s.error = Err("UNTIL expected", s.text, 16);
+    return;
+  }
+  s.kind = St::Repeat;
+  s.body = ListOf(body.text);
+  s.expr = CompileUnit(r.from(body.next));
+}
+
+void Compiler::CompileFlow(Stmt& s, TokenRange r) {
+  if (r.size() > 1) {
+    s.kind = St::Fail;
+    s.error = Err(ByteString("Invalid ") + TokenText(r.code(0)) + " operator", s.text, 1);
+    return;
+  }
+  s.kind = St::Flow;
+  s.flow = r.code(0);
+}
+
+void Compiler::CompileGoto(Stmt& s, TokenRange r) {
+  s.kind = St::Fail;
+  uint8_t c = r.code(1);
+  if (!(c == tkIdent || (c == tkConst && AllIdentChars(r.b[1].text)))) {
+    s.error = Err("Invalid label in GOTO", s.text, 1);
+    return;
+  }
+  if (r.size() > 2) {
+    s.error = Err("Error in GOTO statement", s.text, 1);
+    return;
+  }
+  s.kind = St::Goto;
+  s.target = r.b[1].text;
+}
+
+void Compiler::CompileCase(Stmt& s, TokenRange r) {
+  Until sel = ReadUntil(r, 1, Term(tkOf));
+  if (sel.stop != tkOf) {
+    s.kind = St::Fail;
+    s.error = Err("OF expected", s.text, 14);
+    return;
+  }
+  s.kind = St::Case;
+  s.expr = CompileUnit(sel.text);
+  size_t pos = sel.next;
+  bool haveElse = false;
+  while (true) {
+    CaseItem item;
+    uint8_t c = r.code(pos);
+    if (c == tkEnd) {
+      s.cases.push_back(std::move(item));
+      return;
+    }
+    item.kind = CaseItem::Fail;
+    if (c == tkEof) {
+      item.error = Err("Error in CASE statement", s.text, 1);
+    } else if (c == tkElse && haveElse) {
+      item.error = Err("Too many ELSEin CASE statement", s.text, 28);
+    } else if (c == tkElse) {
+      haveElse = true;
+      Cut k = NextStatement(r, pos + 1, Term(tkSemicolon));
+      if (k.error) {
+        item.error = *k.error;
+      } else {
+        item.kind = CaseItem::Else;
+        item.body = ListOf(k.stmt);
+        pos = k.next;
+      }
+    } else {
+      item = CompileCaseBranch(r, pos);
+    }
+    bool stop = item.kind == CaseItem::Fail;
+    s.cases.push_back(std::move(item));
+    if (stop) return;
+  }
+}
+
+CaseItem Compiler::CompileCaseBranch(TokenRange r, size_t& pos) {
+  CaseItem item;
+  item.kind = CaseItem::Fail;
+  Until labels = ReadUntil(r, pos, Term(tkColon));
+  if (labels.stop != tkColon) {
+    item.error = Err(": expected", r, 29);
+    return item;
+  }
+  if (labels.text.empty()) {
+    item.error = Err("Range defininition expected", r, 29);
+    return item;
+  }
+  Cut k = NextStatement(r, labels.next, Term(tkSemicolon));
+  if (k.error) {
+    item.error = *k.error;
+    return item;
+  }
+  item.kind = CaseItem::Branch;
+  for (TokenRange part : SplitArgs(labels.text, false)) {
+    CaseLabel label;
+    label.text = part;
+    size_t dots = 0;
+    while (dots < part.size() && part.b[dots].code != tkRange) ++dots;
+    if (dots < part.size()) {
+      label.range = true;
+      label.low = CompileUnit(part.sub(0, dots));
+      label.high = CompileUnit(part.from(dots + 1));
+    } else {
+      label.low = CompileUnit(part);
+    }
+    item.labels.push_back(std::move(label));
+  }
+  item.body = ListOf(k.stmt);
+  pos = k.next;
+  return item;
+}
+
+std::unique_ptr<IndexList> Compiler::CompileIndex(TokenRange r, size_t& pos, TokenRange unitText) {
+  auto list = std::make_unique<IndexList>();
+  size_t start = pos + 1;
+  size_t close = Matching(r, start, tkLBracket, tkRBracket);
+  if (close >= r.size()) {
+    list->error = std::make_unique<ErrorInfo>(Err("] expected", unitText, 21));
+    pos = r.size();
+    return list;
+  }
+  for (TokenRange part : SplitArgs(r.sub(start, close), true)) list->parts.push_back(CompileUnit(part));
+  pos = close + 1;
+  return list;
+}
+
+// --------------------------------------------------------------- expressions
+
+ExprUnit Compiler::CompileUnit(TokenRange r) {
+  ExprUnit u;
+  u.text = r;
+  if (r.empty()) return u;
+  Parse p{r};
+  if (++depth_ > kMaxDepth) {
+    u.root = Fail(p, "Too deep nesting", 1);
+  } else {
+    u.root = Level(p, 1);
+    u.trailing = !p.failed && p.pos < r.size();
+  }
+  --depth_;
+  return u;
+}
+
+ExprPtr Compiler::Fail(Parse& p, ByteString message, int code, ExprPtr after) {
+  p.failed = true;
+  auto n = std::make_unique<ExprNode>();
+  n->op = after ? Op::FailAfter : Op::Fail;
+  n->a = std::move(after);
+  n->fail = std::make_unique<ErrorInfo>(Err(std::move(message), p.r, code));
+  return n;
+}
+
+ExprPtr Compiler::Level(Parse& p, int level) {
+  if (level > 6) return Prefix(p);
+  ExprPtr left = Level(p, level + 1);
+  while (!p.failed && IsLevelOp(level, p.cur())) {
+    uint8_t code = p.cur();
+    ++p.pos;
+    ExprPtr right = Level(p, level + 1);
+    auto n = std::make_unique<ExprNode>();
+    n->op = Op::Binary;
+    n->code = code;
+    n->a = std::move(left);
+    n->b = std::move(right);
+    left = std::move(n);
+  }
+  return left;
+}
+
+ExprPtr Compiler::Prefix(Parse& p) {
+  uint8_t c = p.cur();
+  if (c != tkNot && c != tkMinus && c != tkPlus) return Factor(p);
+  ++p.pos;
+  ExprPtr operand = Factor(p);
+  if (c == tkPlus) return operand;
+  auto n = std::make_unique<ExprNode>();
+  n->op = Op::Unary;
+  n->code = c;
+  n->a = std::move(operand);
+  return n;
+}
+
+ExprPtr Compiler::Factor(Parse& p) {
+  uint8_t c = p.cur();
+  auto node = std::make_unique<ExprNode>();
+  switch (c) {
+    case tkTrue: case tkFalse:
+      ++p.pos;
+      node->value = Variant::Boolean(c == tkTrue);
+      return node;
+    case tkLParen: {
+      ++p.pos;
+      if (++depth_ > kMaxDepth) {
+        --depth_;
+        return Fail(p, "Too deep nesting", 1);
+      }
+      ExprPtr inner = Level(p, 1);
+      --depth_;
+      if (p.failed) return inner;
+      if (p.cur() != tkRParen) return Fail(p, "')' expected", 2, std::move(inner));
+      ++p.pos;
+      return inner;
+    }
+    case tkConst: {
+      const ByteString& text = p.r.b[p.pos].text;
+      ++p.pos;
+      if (IsQuote(text[0])) {
+        if (text.size() == 1 || !IsQuote(text.back())) return Fail(p, "Unterminated string: " + text, 6);
+        node->value = Variant::String(text[0] == '\'' ? text.substr(1, text.size() - 2) : text);
+        return node;
+      }
+      auto v = ParseNumber(text);
+      if (!v) return Fail(p, "Invalid number: " + text, 1);
+      node->value = *v;
+      return node;
+    }
+    case tkIdent: return Identifier(p);
+    default: return Fail(p, "Unknown or invalid operator in expression: " + TextAt(p.r, p.pos), 1);
+  }
+}
+
+bool Compiler::IsCallName(const ByteString& name) const {
+  return funcs_.IndexOf(name) >= 0 || (program_ && program_->FindProc(name));
+}
+
+ExprPtr Compiler::Identifier(Parse& p) {
+  auto node = std::make_unique<ExprNode>();
+  node->name = p.r.b[p.pos].text;
+  bool call = p.r.code(p.pos + 1) == tkLParen || IsCallName(node->name);
+  ++p.pos;
+  if (!call) {
+    node->op = Op::Var;
+    if (p.cur() != tkLBracket) return node;
+    node->idx1 = CompileIndex(p.r, p.pos, p.r);
+    if (node->idx1->error) {
+      p.failed = true;
+      return node;
+    }
+    if (p.cur() == tkLBracket) {
+      node->idx2 = CompileIndex(p.r, p.pos, p.r);
+      if (node->idx2->error) p.failed = true;
+    }
+    return node;
+  }
+  node->op = program_ && program_->FindProc(node->name) ? Op::ProcCall : Op::Call;
+  if (p.cur() != tkLParen) return node;
+  size_t start = p.pos + 1;
+  size_t close = Matching(p.r, start, tkLParen, tkRParen);
+  if (close >= p.r.size()) return Fail(p, "Invalid function params: " + Readable(p.r.from(start), true), 1);
+  for (TokenRange arg : SplitArgs(p.r.sub(start, close), false)) {
+    node->args.push_back(CompileUnit(arg));
+    ByteString plain = Readable(arg, false);
+    node->argNames.push_back(IsValidName(plain) ? plain : ByteString());
+  }
+  p.pos = close + 1;
+  return node;
+}
+
+}  // namespace qel

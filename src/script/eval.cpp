@@ -1,0 +1,252 @@
+// Expression evaluation over the compiled trees.
+#include <charconv>
+
+#include "script/machine.h"
+#include "script/operators.h"
+
+namespace qel {
+
+namespace {
+
+bool FitsInt32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
+
+// Integer-only arithmetic and comparison without leaving the Integer kind;
+// false when the general rules must decide.
+bool FastIntegers(uint8_t code, Variant& left, int64_t a, int64_t b) {
+  switch (code) {
+    case tkPlus: case tkMinus: case tkStar: {
+      int64_t r = code == tkPlus ? a + b : code == tkMinus ? a - b : a * b;  // 32-bit inputs cannot overflow 64
+      if (!FitsInt32(r)) return false;
+      left.SetInteger(static_cast<int32_t>(r));
+      return true;
+    }
+    case tkEq: left.SetBoolean(a == b); return true;
+    case tkNe: left.SetBoolean(a != b); return true;
+    case tkLt: left.SetBoolean(a < b); return true;
+    case tkGt: left.SetBoolean(a > b); return true;
+    case tkLe: left.SetBoolean(a <= b); return true;
+    case tkGe: left.SetBoolean(a >= b); return true;
+    default: return false;
+  }
+}
+
+void AppendInt(ByteString& s, int64_t v) {
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  s.append(buf, r.ptr);
+}
+
+}  // namespace
+
+void Machine::Fail(const ErrorInfo& e) { Fail(e.message, e.text, e.code); }
+
+void Machine::Fail(const ByteString& message, TokenRange text, int code) {
+  if (failed()) return;
+  calc_.SetError(message, Encode(text), code);
+}
+
+bool Machine::EvalUnit(const ExprUnit& unit, Variant& out) {
+  out = Variant();
+  if (failed()) return false;
+  if (!unit.root) {
+    Fail("Empty string - not expression", unit.text, 1);
+    return false;
+  }
+  const ExprUnit* saved = unit_;
+  unit_ = &unit;
+  Eval(*unit.root, out);
+  unit_ = saved;
+  return !failed() && !unit.trailing;
+}
+
+void Machine::Eval(const ExprNode& n, Variant& out) {
+  switch (n.op) {
+    case Op::Const: out = n.value; return;
+    case Op::Var: ReadVar(n, out); return;
+    case Op::Call: CallHost(n, out); return;
+    case Op::ProcCall: CallProc(n, out); return;
+    case Op::Fail: Fail(*n.fail); return;
+    case Op::FailAfter:
+      Eval(*n.a, out);
+      Fail(*n.fail);
+      return;
+    case Op::Unary: {
+      Eval(*n.a, out);
+      if (failed()) return;
+      bool ok = n.code == tkMinus ? Negate(out) : LogicalNot(out);
+      if (!ok) Fail(ByteString("Invalid operand types for \"") + TokenText(n.code) + "\"", unit_->text, 5);
+      return;
+    }
+    case Op::Binary: {
+      Eval(*n.a, out);
+      if (failed()) return;
+      Variant right;
+      Eval(*n.b, right);
+      if (failed()) return;
+      if (out.kind() == VarKind::Integer && right.kind() == VarKind::Integer &&
+          FastIntegers(n.code, out, out.int_value(), right.int_value()))
+        return;
+      ScriptEnv* env = calc_.env();
+      for (Variant* v : {&out, &right}) {
+        // A double-quoted text is a key of the language table.
+        if (!env || !v->IsString() || v->string_value().empty() || v->string_value()[0] != '"') continue;
+        const ByteString& s = v->string_value();
+        ByteString text = env->GetLangText(s.size() >= 2 ? s.substr(1, s.size() - 2) : ByteString());
+        if (!text.empty()) *v = Variant::String(std::move(text));
+      }
+      if (!ApplyBinary(n.code, out, right))
+        Fail(ByteString("Invalid operand types for \"") + TokenText(n.code) + "\"", unit_->text, 5);
+      return;
+    }
+  }
+}
+
+bool Machine::EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out) {
+  out.clear();
+  if (list.error) {
+    Fail(*list.error);
+    return false;
+  }
+  Variant v;
+  for (size_t i = 0; i < list.parts.size(); ++i) {
+    const ExprUnit& part = list.parts[i];
+    if (!EvalUnit(part, v)) {
+      Fail("Error in expression: " + Readable(part.text, true), ctx, 1);
+      return false;
+    }
+    auto k = v.ToInt32();
+    if (!k) {
+      Fail("Invalid index: " + Readable(part.text, true), ctx, 5);
+      return false;
+    }
+    if (i) out += ',';
+    AppendInt(out, *k);
+  }
+  return true;
+}
+
+void Machine::ReadVar(const ExprNode& n, Variant& out) {
+  TokenRange ctx = unit_->text;
+  if (!n.idx1) {
+    if (!Lookup(n.name, n.slot, out)) Fail("Variable not found: " + n.name, ctx, 3);
+    return;
+  }
+  ByteString i1, i2;
+  if (!EvalIndex(*n.idx1, ctx, i1)) return;
+  if (n.idx2 && !EvalIndex(*n.idx2, ctx, i2)) return;
+  bool exists = FindSlot(n.name, n.slot) >= 0;
+  if (!n.idx2 && exists) {
+    if (!Lookup(n.name, n.slot, out)) return;
+    Variant whole = std::move(out);
+    CharAt(n.name, whole, i1, ctx, out);
+    return;
+  }
+  if (exists) {
+    Fail("Variable with same name exist : " + n.name, ctx, 24);
+    return;
+  }
+  ByteString name = n.name + '[' + i1 + ']';
+  int cache = -1;
+  if (!Lookup(name, cache, out)) {
+    Fail("Variable not found: " + name, ctx, 3);
+    return;
+  }
+  if (!n.idx2) return;
+  Variant whole = std::move(out);
+  CharAt(name, whole, i2, ctx, out);
+}
+
+bool Machine::CheckStringIndex(const ByteString& index, size_t length, TokenRange ctx, size_t& at) {
+  if (index.empty()) {
+    Fail("Empty string index", ctx, 19);
+    return false;
+  }
+  if (index.find(',') != ByteString::npos) {
+    Fail("Invalid string index", ctx, 19);
+    return false;
+  }
+  auto i = ParseInteger(index);
+  if (!i) {
+    Fail("Invalid string index : " + index, ctx, 19);
+    return false;
+  }
+  if (*i < 1 || static_cast<uint64_t>(*i) > length) {
+    Fail("String index out of range: " + index, ctx, 19);
+    return false;
+  }
+  at = static_cast<size_t>(*i - 1);
+  return true;
+}
+
+bool Machine::CharAt(const ByteString& name, const Variant& value, const ByteString& index, TokenRange ctx,
+                     Variant& out) {
+  if (!value.IsString()) {
+    Fail("Invalid variable type: " + name, ctx, 5);
+    return false;
+  }
+  size_t at;
+  if (!CheckStringIndex(index, value.string_value().size(), ctx, at)) return false;
+  out = Variant::String(ByteString(1, value.string_value()[at]));
+  return true;
+}
+
+void Machine::CallHost(const ExprNode& n, Variant& out) {
+  TokenRange ctx = unit_->text;
+  const TFuncList& funcs = calc_.funcs_;
+  if (n.funcOwner != &calc_ || n.funcVersion != funcs.version()) {
+    n.funcIndex = funcs.IndexOf(n.name);
+    n.funcOwner = &calc_;
+    n.funcVersion = funcs.version();
+  }
+  if (n.funcIndex < 0) {
+    Fail("Unknown function: " + n.name, ctx, 8);
+    return;
+  }
+  TVarList params;
+  std::vector<int> slots(n.args.size(), -1);
+  Variant v;
+  for (size_t k = 0; k < n.args.size(); ++k) {
+    if (!EvalUnit(n.args[k], v)) {
+      Fail("Invalid expression in function params: " + Encode(n.args[k].text), ctx, 7);
+      return;
+    }
+    if (!n.argNames[k].empty()) slots[k] = calc_.vars_.IndexOf(n.argNames[k]);
+    params.Append(TVar{slots[k] >= 0 ? "VAR" : "VALUE", std::move(v)});
+  }
+  // A copy, so that a callback may register functions without pulling the
+  // callee out from under itself.
+  TScriptFunc func = funcs[n.funcIndex].Func;
+  TVar result;
+  bool ok = false;
+  ByteString exception;
+  bool raised = false;
+  try {
+    ok = func && func(calc_, params, result);
+  } catch (const std::exception& e) {
+    raised = true;
+    exception = e.what();
+  } catch (...) {
+    raised = true;
+    exception = "Unknown exception";
+  }
+  if (!ok) {
+    Fail("Invalid parameters, function " + n.name + (raised ? " : " + exception : ByteString()), ctx, 7);
+    Fail("Error in function: " + n.name, ctx, 7);
+    return;
+  }
+  for (size_t k = 0; k < slots.size() && k < static_cast<size_t>(params.Count()); ++k)
+    if (slots[k] >= 0 && slots[k] < calc_.vars_.Count()) WriteSlot(slots[k], params[static_cast<int>(k)].Value);
+  out = std::move(result.Value);
+}
+
+void Machine::CallProc(const ExprNode& n, Variant& out) {
+  TokenRange ctx = unit_->text;
+  const Procedure* proc = program_ ? program_->FindProc(n.name) : nullptr;
+  if (!proc) {
+    Fail("Unknown procedure: " + n.name, ctx, 8);
+    return;
+  }
+  if (!CallProcedure(*proc, n, out)) Fail("Error in procedure: " + n.name, ctx, 7);
+}
+
+}  // namespace qel

@@ -1,0 +1,312 @@
+// Statement execution and control flow.
+#include "script/machine.h"
+#include "script/operators.h"
+
+namespace qel {
+
+bool Machine::RunProgram(const Program& program) {
+  RunList(&program, program.main);
+  return !failed();
+}
+
+void Machine::RunList(const Program* program, const StmtList& list) {
+  const Program* saved = program_;
+  program_ = program;
+  ExecList(list);
+  program_ = saved;
+}
+
+void Machine::StepHook() {
+  if (calc_.StopRequested) flow_ = tkExit;
+  if (calc_.OnStep) calc_.OnStep();
+}
+
+void Machine::ExecList(const StmtList& list) {
+  ++blockLevel_;
+  const auto& items = list.items;
+  size_t i = 0;
+  while (!failed() && i < items.size()) {
+    const Stmt& s = items[i];
+    Exec(s);
+    StepHook();
+    if (flow_ == 0) {
+      ++i;
+      continue;
+    }
+    if (blockLevel_ == 0 && (flow_ == tkBreak || flow_ == tkContinue)) {
+      Fail(ByteString(TokenText(flow_)) + " outside loop", s.text, 15);
+      break;
+    }
+    if (flow_ != tkGoto) break;
+    // Labels are searched from the top of this list; a statement that
+    // cannot even be cut stops the search with its error.
+    size_t found = items.size();
+    for (size_t k = 0; k < items.size(); ++k) {
+      if (items[k].cutError) {
+        Fail(items[k].error);
+        break;
+      }
+      if (items[k].hasLabel && items[k].label == gotoLabel_) {
+        found = k;
+        break;
+      }
+    }
+    if (found == items.size()) break;
+    flow_ = 0;
+    i = found;
+  }
+  if (--blockLevel_ < 0 && flow_ == tkGoto)
+    Fail("Label " + gotoLabel_ + " not exist or unreacheble", TokenRange{}, 18);
+}
+
+void Machine::Exec(const Stmt& s) {
+  switch (s.kind) {
+    case St::Assign: case St::ExprStmt: ExecAssign(s); return;
+    case St::Block: ExecList(*s.body); return;
+    case St::If: ExecIf(s); return;
+    case St::For: ExecFor(s); return;
+    case St::While: ExecWhile(s); return;
+    case St::Repeat: ExecRepeat(s); return;
+    case St::Flow: flow_ = s.flow; return;
+    case St::Goto:
+      gotoLabel_ = s.target;
+      flow_ = tkGoto;
+      return;
+    case St::Case: ExecCase(s); return;
+    case St::Fail: Fail(s.error); return;
+  }
+}
+
+void Machine::ExecAssign(const Stmt& s) {
+  ByteString i1, i2;
+  if (s.idx1 && !EvalIndex(*s.idx1, s.text, i1)) return;
+  if (s.idx2 && !EvalIndex(*s.idx2, s.text, i2)) return;
+  if (s.badFollow) {
+    Fail(*s.badFollow);
+    return;
+  }
+  Variant value;
+  if (!EvalUnit(s.expr, value)) {
+    Fail("Error in expression", s.expr.text, 1);
+    return;
+  }
+  if (s.kind == St::ExprStmt) return;
+  bool exists = s.idx1 && FindSlot(s.target, s.slot) >= 0;
+  bool charIndex = s.idx2 != nullptr;
+  if (s.idx1 && !s.idx2 && exists) {
+    charIndex = true;
+    i2 = i1;
+  }
+  if (!s.targetValid) {
+    Fail("Invalid variable name: " + s.target, s.text, 4);
+    return;
+  }
+  ByteString element;
+  const ByteString* name = &s.target;
+  if (s.idx1 && !(charIndex && !s.idx2)) {
+    if (exists) {
+      Fail("Variable with same name exist : " + s.target, s.text, 24);
+      return;
+    }
+    element = s.target + '[' + i1 + ']';
+    name = &element;
+  }
+  if (charIndex) {
+    AssignChar(*name, i2, value, s);
+    return;
+  }
+  int scratch = -1;
+  Store(*name, value, name == &s.target ? s.slot : scratch);
+}
+
+void Machine::AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s) {
+  Variant target;
+  int cache = -1;
+  if (!Lookup(name, cache, target)) {
+    Fail("Variable not found :" + name, s.text, 3);
+    return;
+  }
+  if (!target.IsString()) {
+    Fail("Invalid variable type: " + name, s.text, 5);
+    return;
+  }
+  size_t at;
+  if (!CheckStringIndex(index, target.string_value().size(), s.text, at)) return;
+  char c;
+  if (value.IsString()) {
+    if (value.string_value().size() != 1) {
+      Fail("Character expected: '" + value.string_value() + "'", s.text, 20);
+      return;
+    }
+    c = value.string_value()[0];
+  } else {
+    auto n = value.ToInt32();
+    if (!n) {
+      Fail("Invalid variable type: " + name, s.text, 5);
+      return;
+    }
+    if (*n < 0 || *n > 255) {
+      Fail("Character value out of range: " + std::to_string(*n), s.text, 20);
+      return;
+    }
+    c = static_cast<char>(*n);
+  }
+  target.mutable_string()[at] = c;
+  Store(name, target, cache);
+}
+
+bool Machine::Condition(const ExprUnit& unit, bool& value) {
+  Variant v;
+  if (!EvalUnit(unit, v)) {
+    Fail("Error in expression", unit.text, 1);
+    return false;
+  }
+  auto b = v.ToBoolean();
+  if (!b) {
+    Fail("Invalid condition type", unit.text, 5);
+    return false;
+  }
+  value = *b;
+  return true;
+}
+
+void Machine::ExecIf(const Stmt& s) {
+  bool c;
+  if (!Condition(s.expr, c)) return;
+  if (s.branchError) {
+    Fail(*s.branchError);
+    return;
+  }
+  if (c) {
+    if (s.body) ExecList(*s.body);
+  } else if (s.elseBody) {
+    ExecList(*s.elseBody);
+  }
+}
+
+bool Machine::LoopContinues() {
+  if (failed()) return false;
+  StepHook();
+  if (flow_ == tkBreak) {
+    flow_ = 0;
+    return false;
+  }
+  if (flow_ == tkExit || flow_ == tkGoto) return false;
+  if (flow_ == tkContinue) flow_ = 0;
+  return true;
+}
+
+void Machine::ExecFor(const Stmt& s) {
+  Variant v;
+  if (!EvalUnit(s.expr, v)) {
+    Fail("Error in expression", s.expr.text, 1);
+    return;
+  }
+  auto start = v.ToInt32();
+  if (!start) {
+    Fail("Invalid loop variable value ", s.expr.text, 5);
+    return;
+  }
+  if (s.staged) {
+    Fail(s.error);
+    return;
+  }
+  if (!EvalUnit(s.bound, v)) {
+    Fail("Error in expression", s.bound.text, 1);
+    return;
+  }
+  auto bound = v.ToInt32();
+  if (!bound) {
+    Fail("Invalid loop variable value ", s.bound.text, 5);
+    return;
+  }
+  int64_t step = s.downto ? -1 : 1;
+  for (int64_t i = *start; s.downto ? i >= *bound : i <= *bound; i += step) {
+    int slot = FindSlot(s.target, s.slot);
+    if (slot < 0) {
+      Fail("Invalid variable name: " + s.target, s.text, 1);
+      return;
+    }
+    Variant counter;
+    counter.SetInteger(static_cast<int32_t>(i));
+    WriteSlot(slot, counter);
+    ExecList(*s.body);
+    if (!LoopContinues()) return;
+  }
+}
+
+void Machine::ExecWhile(const Stmt& s) {
+  while (true) {
+    bool c;
+    if (!Condition(s.expr, c) || !c) return;
+    ExecList(*s.body);
+    if (!LoopContinues()) return;
+  }
+}
+
+void Machine::ExecRepeat(const Stmt& s) {
+  while (true) {
+    ExecList(*s.body);
+    if (!LoopContinues()) return;
+    bool c;
+    if (!Condition(s.expr, c) || c) return;
+  }
+}
+
+bool Machine::CaseMatches(const CaseLabel& label, const Variant& selector, bool& error) {
+  Variant low, high;
+  if (!EvalUnit(label.low, low)) {
+    Fail("Error in expression", label.low.text, 1);
+    error = true;
+    return false;
+  }
+  if (label.range) {
+    if (!EvalUnit(label.high, high)) {
+      Fail("Error in expression", label.high.text, 1);
+      error = true;
+      return false;
+    }
+  } else {
+    high = low;
+  }
+  int order;
+  if (low.IsString() != high.IsString() || !CompareValues(low, high, order)) {
+    Fail("Invalid typecast in CASE range", label.text, 1);
+    error = true;
+    return false;
+  }
+  if (order > 0) std::swap(low, high);
+  if (selector.IsString() != low.IsString()) return false;
+  int a, b;
+  return CompareValues(low, selector, a) && CompareValues(selector, high, b) && a <= 0 && b <= 0;
+}
+
+void Machine::ExecCase(const Stmt& s) {
+  Variant selector;
+  if (!EvalUnit(s.expr, selector)) {
+    Fail("Error in expression", s.expr.text, 1);
+    return;
+  }
+  const StmtList* elseBranch = nullptr;
+  for (const CaseItem& item : s.cases) {
+    switch (item.kind) {
+      case CaseItem::End:
+        if (elseBranch) ExecList(*elseBranch);
+        return;
+      case CaseItem::Fail: Fail(item.error); return;
+      case CaseItem::Else: elseBranch = item.body.get(); break;
+      case CaseItem::Branch:
+        for (const CaseLabel& label : item.labels) {
+          bool error = false;
+          if (CaseMatches(label, selector, error)) {
+            ExecList(*item.body);
+            return;
+          }
+          if (error) return;
+        }
+        break;
+    }
+  }
+}
+
+}  // namespace qel

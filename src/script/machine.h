@@ -1,0 +1,87 @@
+#pragma once
+// Runs compiled programs for one interpreter: expression evaluation,
+// statement execution, control flow and user routine calls. Every step
+// checks the error state, so the first error unwinds the whole run.
+#include <vector>
+
+#include "script/program.h"
+#include "script/scriptcalc.h"
+
+namespace qel {
+
+class Machine {
+ public:
+  explicit Machine(TScriptCalc& calc) : calc_(calc) {}
+
+  bool RunProgram(const Program& program);
+  void RunList(const Program* program, const StmtList& list);
+  // Evaluate: false on error or when tokens are left over.
+  bool EvalUnit(const ExprUnit& unit, Variant& out);
+  const Program* program() const { return program_; }
+  void ResetFlow() {
+    flow_ = 0;
+    blockLevel_ = -1;
+  }
+
+  // --- variable store (shared with the interpreter's public operations) ---
+  int FindSlot(const ByteString& name, int& cache) const;
+  bool Lookup(const ByteString& name, int& cache, Variant& out);
+  bool Store(const ByteString& name, const Variant& value, int& cache);
+  void WriteSlot(int i, const Variant& value);
+  void ClearUndo() { undo_.clear(); }
+
+ private:
+  // expressions
+  void Eval(const ExprNode& n, Variant& out);
+  void ReadVar(const ExprNode& n, Variant& out);
+  void CallHost(const ExprNode& n, Variant& out);
+  void CallProc(const ExprNode& n, Variant& out);
+  bool CallProcedure(const Procedure& proc, const ExprNode& call, Variant& out);
+  using Outs = std::vector<std::pair<size_t, Variant>>;
+  bool RunBody(const Procedure& proc, const ExprNode& call, TokenRange ctx, Variant& out, Outs& outs,
+               bool& hasResult);
+  bool EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out);
+  bool CharAt(const ByteString& name, const Variant& value, const ByteString& index, TokenRange ctx,
+              Variant& out);
+  bool CheckStringIndex(const ByteString& index, size_t length, TokenRange ctx, size_t& at);
+  void Fail(const ErrorInfo& e);
+  void Fail(const ByteString& message, TokenRange text, int code);
+  bool failed() const { return calc_.errorCode_ != 0; }
+
+  // statements
+  void ExecList(const StmtList& list);
+  void Exec(const Stmt& s);
+  void ExecAssign(const Stmt& s);
+  void AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s);
+  void ExecIf(const Stmt& s);
+  void ExecFor(const Stmt& s);
+  void ExecWhile(const Stmt& s);
+  void ExecRepeat(const Stmt& s);
+  void ExecCase(const Stmt& s);
+  bool CaseMatches(const CaseLabel& label, const Variant& selector, bool& error);
+  bool Condition(const ExprUnit& unit, bool& value);
+  // Loop bookkeeping after a body run; true when the loop goes on.
+  bool LoopContinues();
+  void StepHook();
+
+  // undo log of variable changes made inside user routines
+  struct Undo {
+    enum Kind : uint8_t { Set, Append, Erase } kind;
+    int index;
+    TVar old;
+  };
+  void AppendVar(TVar var);
+  void EraseSlot(int i);
+  void UndoTo(size_t mark);
+
+  TScriptCalc& calc_;
+  const Program* program_ = nullptr;
+  const ExprUnit* unit_ = nullptr;  // expression being evaluated
+  uint8_t flow_ = 0;                // pending BREAK, CONTINUE, EXIT or GOTO (token code)
+  ByteString gotoLabel_;
+  int blockLevel_ = -1;
+  int callDepth_ = 0;
+  std::vector<Undo> undo_;
+};
+
+}  // namespace qel

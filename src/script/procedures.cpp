@@ -1,0 +1,123 @@
+// User routines: parameters stored as variables, body on the same
+// interpreter, and every variable change undone afterwards. Instead of
+// copying the whole variable list before and after each call, changes are
+// recorded in an undo log and rolled back, which keeps calls cheap.
+#include "script/machine.h"
+
+namespace qel {
+
+namespace {
+
+// Deep enough for real recursion, shallow enough for the native stack.
+constexpr int kMaxCallDepth = 1000;
+
+}  // namespace
+
+void Machine::WriteSlot(int i, const Variant& value) {
+  TVar& v = calc_.vars_[i];
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, v});
+  v.Value = value;
+}
+
+void Machine::AppendVar(TVar var) {
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Append, calc_.vars_.Count(), TVar{}});
+  calc_.vars_.Append(std::move(var));
+}
+
+void Machine::EraseSlot(int i) {
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Erase, i, calc_.vars_[i]});
+  calc_.vars_.Erase(i);
+}
+
+void Machine::UndoTo(size_t mark) {
+  TVarList& vars = calc_.vars_;
+  while (undo_.size() > mark) {
+    Undo& u = undo_.back();
+    // Bounds are checked because a host function may have cleared the list.
+    switch (u.kind) {
+      case Undo::Set:
+        if (u.index < vars.Count()) vars[u.index] = std::move(u.old);
+        break;
+      case Undo::Append:
+        if (u.index == vars.Count() - 1) vars.PopBack();
+        break;
+      case Undo::Erase:
+        if (u.index <= vars.Count()) vars.Insert(u.index, std::move(u.old));
+        break;
+    }
+    undo_.pop_back();
+  }
+}
+
+bool Machine::CallProcedure(const Procedure& proc, const ExprNode& call, Variant& out) {
+  TokenRange ctx = unit_->text;
+  if (call.args.size() != proc.params.size()) {
+    Fail("Wrong parameters amount, procedure " + proc.name, ctx, 7);
+    return false;
+  }
+  if (callDepth_ >= kMaxCallDepth) {
+    Fail("Too deep recursion, procedure " + proc.name, ctx, 7);
+    return false;
+  }
+  Outs outs;
+  bool hasResult = false;
+  size_t mark = undo_.size();
+  ++callDepth_;
+  bool ok = RunBody(proc, call, ctx, out, outs, hasResult);
+  UndoTo(mark);
+  --callDepth_;
+  if (!ok) return false;
+  // Parameters passed as plain variables are in-out.
+  for (auto& [k, value] : outs) {
+    int i = calc_.vars_.IndexOf(call.argNames[k]);
+    if (i >= 0) WriteSlot(i, value);
+  }
+  if (proc.isFunction && !hasResult) {
+    Fail("Function must return result : " + proc.name, ctx, 26);
+    return false;
+  }
+  return true;
+}
+
+bool Machine::RunBody(const Procedure& proc, const ExprNode& call, TokenRange ctx, Variant& out, Outs& outs,
+                      bool& hasResult) {
+  Variant v;
+  for (size_t k = 0; k < proc.params.size(); ++k) {
+    if (!EvalUnit(call.args[k], v)) {
+      Fail("Invalid expression in function params: " + Encode(call.args[k].text), ctx, 7);
+      return false;
+    }
+    int cache = -1;
+    if (!Store(proc.params[k], v, cache)) {
+      Fail("Duplicate variable name: " + proc.params[k], ctx, 24);
+      return false;
+    }
+  }
+  static const ByteString kResult = "RESULT";
+  if (proc.isFunction) {
+    int i = calc_.vars_.IndexOf(kResult);
+    if (i >= 0) EraseSlot(i);
+  }
+  ExecList(proc.body);
+  if (failed()) return false;
+  if (flow_ == tkBreak || flow_ == tkContinue) {
+    Fail(ByteString(TokenText(flow_)) + " outside loop", ctx, 15);
+    return false;
+  }
+  if (flow_ == tkGoto) {
+    Fail("Label " + gotoLabel_ + " not exist or unreacheble", ctx, 18);
+    return false;
+  }
+  flow_ = 0;  // EXIT leaves only the routine
+  for (size_t k = 0; k < proc.params.size(); ++k) {
+    if (call.argNames[k].empty()) continue;
+    int i = calc_.vars_.IndexOf(proc.params[k]);
+    if (i >= 0) outs.emplace_back(k, calc_.vars_[i].Value);
+  }
+  int r = proc.isFunction ? calc_.vars_.IndexOf(kResult) : -1;
+  hasResult = r >= 0;
+  if (hasResult) out = calc_.vars_[r].Value;
+  return true;
+}
+
+}  // namespace qel

@@ -1,0 +1,122 @@
+#pragma once
+// The compiled form of a prepared script: statement lists and expression
+// trees made once from the token text, with every syntax error kept as a
+// node that reports itself only when execution reaches it. Token ranges
+// point into token lists owned by the program, so messages can still show
+// the text a statement was made from.
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "base/var_list.h"
+#include "elements/script_host.h"
+#include "script/tokens.h"
+
+namespace qel {
+
+struct ErrorInfo {
+  ByteString message;
+  TokenRange text;
+  int code = 0;
+};
+
+struct ExprNode;
+using ExprPtr = std::unique_ptr<ExprNode>;
+
+// One expression as Evaluate sees it: errors inside report its text.
+struct ExprUnit {
+  TokenRange text;
+  ExprPtr root;           // null for an empty expression
+  bool trailing = false;  // tokens left after the expression
+};
+
+struct IndexList {
+  std::vector<ExprUnit> parts;
+  std::unique_ptr<ErrorInfo> error;  // "] expected"
+};
+
+enum class Op : uint8_t { Const, Var, Call, ProcCall, Unary, Binary, Fail, FailAfter };
+
+struct ExprNode {
+  Op op = Op::Const;
+  uint8_t code = 0;  // operator token
+  Variant value;
+  ByteString name;
+  ExprPtr a, b;
+  std::unique_ptr<IndexList> idx1, idx2;
+  std::vector<ExprUnit> args;
+  std::vector<ByteString> argNames;  // argument written as a plain name, else ""
+  std::unique_ptr<ErrorInfo> fail;
+  mutable int slot = -1;  // last position of the variable in the list
+  mutable const void* funcOwner = nullptr;
+  mutable uint64_t funcVersion = 0;
+  mutable int funcIndex = -1;
+};
+
+struct StmtList;
+
+enum class St : uint8_t { Assign, ExprStmt, Block, If, For, While, Repeat, Flow, Goto, Case, Fail };
+
+struct CaseLabel {
+  TokenRange text;
+  ExprUnit low, high;
+  bool range = false;
+};
+
+struct CaseItem {
+  enum Kind : uint8_t { Branch, Else, End, Fail } kind = End;
+  std::vector<CaseLabel> labels;
+  std::unique_ptr<StmtList> body;
+  ErrorInfo error;
+};
+
+struct Stmt {
+  St kind = St::Fail;
+  bool hasLabel = false;
+  bool cutError = false;
+  ByteString label;
+  TokenRange text;
+  ErrorInfo error;     // Fail; staged errors of loops and heads
+  bool staged = false; // error raised after the first expression
+  // assignment
+  ByteString target;
+  bool targetValid = false;
+  std::unique_ptr<IndexList> idx1, idx2;
+  std::unique_ptr<ErrorInfo> badFollow;
+  mutable int slot = -1;
+  // expressions: assignment value, condition, FOR start, CASE selector
+  ExprUnit expr, bound;
+  bool downto = false;
+  uint8_t flow = 0;
+  std::unique_ptr<StmtList> body, elseBody;
+  std::unique_ptr<ErrorInfo> branchError;
+  std::vector<CaseItem> cases;
+};
+
+struct StmtList {
+  std::vector<Stmt> items;
+};
+
+struct Procedure {
+  ByteString name;
+  std::vector<ByteString> params;
+  bool isFunction = false;
+  TokenList header, bodyTokens;
+  StmtList body;
+};
+
+class Program : public PreparedScript {
+ public:
+  TokenList tokens;     // the statements left after declarations, each ending in ';'
+  ByteString prepared;  // the same as prepared text
+  StmtList main;
+  std::unordered_map<ByteString, std::unique_ptr<Procedure>> procs;
+
+  const Procedure* FindProc(const ByteString& name) const {
+    auto it = procs.find(name);
+    return it == procs.end() ? nullptr : it->second.get();
+  }
+  bool empty() const { return tokens.empty(); }
+};
+
+}  // namespace qel
