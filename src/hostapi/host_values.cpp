@@ -1,6 +1,7 @@
 #include "hostapi/host_args.h"
 #include "hostapi/host_functions.h"
 #include "hostapi/stdlib_error.h"
+#include "hostapi/stdlib_strings.h"
 #include "script/operators.h"
 #include "script/scriptcalc.h"
 
@@ -65,9 +66,16 @@ bool HostDecode(TScriptCalc&, TVarList& p, TVar& r) {
 
 bool HostGetVar(TScriptCalc& calc, TVarList& p, TVar& r) {
   if (p.Count() != 1) return false;
-  TVar found;
-  if (calc.GetVariable(UpperCase(TextArg(p[0])), found))
-    r.Value = found.Value;
+  const ByteString name = UpperCase(Trim(TextArg(p[0])));
+  // Looked up here rather than through GetVariable, which reads a name that
+  // is found nowhere as Byte 0; GetVar answers the nil reference instead.
+  const int i = calc.IndexOfVariable(name);
+  ScriptEnv* env = calc.env();
+  Variant value;
+  if (i >= 0)
+    r.Value = calc.Variables()[i].Value;
+  else if (env && env->ResolvePath(name, calc.Variables(), value) == PathRead::Found)
+    r.Value = value;
   else
     r.Value = Variant::LongWord(0);
   return true;

@@ -58,8 +58,8 @@ TEST(DamagedInput, LocaleWithEmptyAndLoopingFormats) {
   LocaleSettings odd;
   odd.ShortDateFormat = "";
   odd.LongDateFormat = "dddddd";
-  odd.ShortTimeFormat = "t";
-  odd.LongTimeFormat = "c";
+  odd.ShortTimeFormat.assign(1, 't');
+  odd.LongTimeFormat.assign(1, 'c');
   odd.DateSeparator = '\0';
   const double moment = EncodeDate(2024, 3, 5) + 0.5;
   for (const char* pattern : {"c", "ddddd", "dddddd", "t", "tt", "/:"}) FormatDateTime(pattern, moment, odd);
