@@ -11,4 +11,12 @@ inline bool IsVarArg(const TVar& arg) { return arg.Name == "VAR"; }
 
 inline ByteString TextArg(const TVar& arg) { return arg.Value.ToString(); }
 
+// The argument as text without copying it when it already is a String;
+// other kinds are converted into scratch.
+inline const ByteString& TextRef(const TVar& arg, ByteString& scratch) {
+  if (arg.Value.IsString()) return arg.Value.string_value();
+  scratch = arg.Value.ToString();
+  return scratch;
+}
+
 }  // namespace qel

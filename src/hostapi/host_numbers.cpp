@@ -14,7 +14,7 @@ using FloatMap = double (*)(double);
 
 bool MapFloat(TVarList& p, TVar& r, FloatMap map) {
   if (p.Count() != 1) return false;
-  r.Value = Variant::Float(CheckedFloat(map(NumberArg(p[0].Value))));
+  r.Value.SetFloat(CheckedFloat(map(NumberArg(p[0].Value))));
   return true;
 }
 

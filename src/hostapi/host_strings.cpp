@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <vector>
+#include <span>
 
 #include "hostapi/host_args.h"
 #include "hostapi/host_functions.h"
@@ -15,7 +15,8 @@ using TextMap = ByteString (*)(const ByteString&);
 
 bool MapText(TVarList& p, TVar& r, TextMap map) {
   if (p.Count() != 1) return false;
-  r.Value = Variant::String(map(TextArg(p[0])));
+  ByteString scratch;
+  r.Value = Variant::String(map(TextRef(p[0], scratch)));
   return true;
 }
 
@@ -65,19 +66,23 @@ bool HostStrToFloat(TScriptCalc&, TVarList& p, TVar& r) {
 
 bool HostCopy(TScriptCalc&, TVarList& p, TVar& r) {
   if (p.Count() != 3) return false;
-  r.Value = Variant::String(CopyText(TextArg(p[0]), TruncatedArg(p[1].Value), TruncatedArg(p[2].Value)));
+  ByteString scratch;
+  const ByteString& text = TextRef(p[0], scratch);
+  r.Value = Variant::String(CopyText(text, TruncatedArg(p[1].Value), TruncatedArg(p[2].Value)));
   return true;
 }
 
 bool HostPoss(TScriptCalc&, TVarList& p, TVar& r) {
   if (p.Count() != 2) return false;
-  r.Value = Variant::Integer(ToInt32Length(Poss(TextArg(p[0]), TextArg(p[1]))));
+  ByteString scratch0, scratch1;
+  r.Value.SetInteger(ToInt32Length(Poss(TextRef(p[0], scratch0), TextRef(p[1], scratch1))));
   return true;
 }
 
 bool HostLength(TScriptCalc& calc, TVarList& p, TVar& r) {
   if (p.Count() != 1) return false;
-  r.Value = Variant::Integer(ToInt32Length(TextLength(TextArg(p[0]), calc.UnicodeMode())));
+  ByteString scratch;
+  r.Value.SetInteger(ToInt32Length(TextLength(TextRef(p[0], scratch), calc.UnicodeMode())));
   return true;
 }
 
@@ -111,10 +116,9 @@ TScriptFunc MakeFormat(const HostServices& services) {
   const LocaleSettings* locale = services.locale;
   return [locale](TScriptCalc&, TVarList& p, TVar& r) {
     if (p.Count() < 2) return false;
-    std::vector<Variant> args;
-    args.reserve(p.Count() - 1);
-    for (int i = 1; i < p.Count(); ++i) args.push_back(p[i].Value);
-    r.Value = Variant::String(FormatScript(TextArg(p[0]), args, *locale));
+    ByteString scratch;
+    const std::span<const TVar> args(&p[1], static_cast<size_t>(p.Count() - 1));
+    r.Value = Variant::String(FormatScript(TextRef(p[0], scratch), args, *locale));
     return true;
   };
 }

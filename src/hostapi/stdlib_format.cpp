@@ -20,7 +20,7 @@ ByteString FormatOne(const ByteString& spec, const Variant& arg, const LocaleSet
 
 }  // namespace
 
-ByteString FormatScript(const ByteString& format, std::span<const Variant> args, const LocaleSettings& locale) {
+ByteString FormatScript(const ByteString& format, std::span<const TVar> args, const LocaleSettings& locale) {
   ByteString out, spec;
   bool open = false;
   size_t next = 0;
@@ -37,7 +37,7 @@ ByteString FormatScript(const ByteString& format, std::span<const Variant> args,
     spec += c;
     if (!IsAsciiLetter(c)) continue;
     open = false;
-    if (next < args.size()) out += FormatOne(spec, args[next++], locale);
+    if (next < args.size()) out += FormatOne(spec, args[next++].Value, locale);
   }
   if (open) out += spec;
   return out;

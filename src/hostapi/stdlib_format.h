@@ -4,7 +4,7 @@
 // argument, in turn.
 #include <span>
 
-#include "base/variant.h"
+#include "base/var_list.h"
 #include "hostapi/locale_settings.h"
 
 namespace qel {
@@ -13,6 +13,7 @@ namespace qel {
 // argument truncated to a 64-bit integer; when that fails too, or the
 // argument is a String, throws StdlibError. Specifiers without an argument
 // left give nothing; one still open at the end is copied as it is.
-ByteString FormatScript(const ByteString& format, std::span<const Variant> args, const LocaleSettings& locale);
+// The arguments are the values of the records (their names are not used).
+ByteString FormatScript(const ByteString& format, std::span<const TVar> args, const LocaleSettings& locale);
 
 }  // namespace qel

@@ -36,8 +36,8 @@ TEST(DamagedInput, PatternsAndTextsNeverCrash) {
   RandomGenerator gen(2024);
   const LocaleSettings locale;
   const double moment = EncodeDate(2024, 3, 5) + EncodeTime(14, 7, 9, 45);
-  const std::vector<Variant> args = {Variant::Integer(-3), Variant::Float(2.5), Variant::String("s"),
-                                     Variant::Boolean(true), Variant()};
+  const std::vector<TVar> args = {{"VALUE", Variant::Integer(-3)}, {"VALUE", Variant::Float(2.5)},
+                                  {"VALUE", Variant::String("s")}, {"VALUE", Variant::Boolean(true)}, {"VALUE", {}}};
   for (int i = 0; i < 5000; ++i) {
     const ByteString text = NoisyText(gen);
     ExpectNoCrash([&] { FormatDateTime(text, moment, locale); });

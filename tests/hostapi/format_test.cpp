@@ -10,7 +10,9 @@
 namespace qel {
 namespace {
 
-ByteString F(const ByteString& format, std::vector<Variant> args) {
+ByteString F(const ByteString& format, const std::vector<Variant>& values) {
+  std::vector<TVar> args;
+  for (const Variant& v : values) args.push_back({"VALUE", v});
   return FormatScript(format, args, LocaleSettings{});
 }
 
