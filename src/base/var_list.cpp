@@ -1,5 +1,7 @@
 #include "base/var_list.h"
 
+#include <atomic>
+
 namespace qel {
 
 bool IsIdentChar(unsigned char c) {
@@ -25,6 +27,12 @@ bool IsValidName(const ByteString& name) {
 
 namespace {
 constexpr size_t kIndexFrom = 12;  // below this a scan is cheaper than hashing
+}
+
+uint64_t TVarList::NextStamp() {
+  // Only ever compared for equality; never part of any result.
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
 }
 
 void TVarList::DropIndex() const {
@@ -58,18 +66,19 @@ int TVarList::IndexOf(const ByteString& name) const {
 void TVarList::Append(TVar var) {
   if (indexed_) index_.try_emplace(var.Name, Count());
   items_.push_back(std::move(var));
+  stamp_ = NextStamp();
 }
 
 void TVarList::Erase(int i) {
   if (i < 0 || i >= Count()) return;
   items_.erase(items_.begin() + i);
-  DropIndex();
+  Changed();
 }
 
 void TVarList::Insert(int i, TVar var) {
   if (i < 0 || i > Count()) return;
   items_.insert(items_.begin() + i, std::move(var));
-  DropIndex();
+  Changed();
 }
 
 void TVarList::PopBack() {
@@ -79,6 +88,7 @@ void TVarList::PopBack() {
     if (it != index_.end() && it->second == Count() - 1) index_.erase(it);
   }
   items_.pop_back();
+  stamp_ = NextStamp();
 }
 
 const TVar* TVarList::Find(const ByteString& name) const {

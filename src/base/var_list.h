@@ -25,20 +25,24 @@ bool IsIdentChar(unsigned char c);
 // through operator[]; replace whole records or use UpdateValue.
 class TVarList {
  public:
-  TVarList() = default;
-  TVarList(const TVarList& other) : items_(other.items_) {}
+  TVarList() : stamp_(NextStamp()) {}
+  TVarList(const TVarList& other) : items_(other.items_), stamp_(NextStamp()) {}
   TVarList& operator=(const TVarList& other) {
     items_ = other.items_;
-    DropIndex();
+    Changed();
     return *this;
   }
-  TVarList(TVarList&& other) noexcept : items_(std::move(other.items_)) { other.DropIndex(); }
+  TVarList(TVarList&& other) noexcept : items_(std::move(other.items_)), stamp_(NextStamp()) { other.Changed(); }
   TVarList& operator=(TVarList&& other) noexcept {
     items_ = std::move(other.items_);
-    DropIndex();
-    other.DropIndex();
+    Changed();
+    other.Changed();
     return *this;
   }
+  // Identifies the list and its set of names: changes whenever a record is
+  // added or removed, and no two lists ever share one. Lets callers remember
+  // that a name was absent without searching again.
+  uint64_t stamp() const { return stamp_; }
   int Count() const { return static_cast<int>(items_.size()); }
   const TVar& operator[](int i) const { return items_[i]; }
   TVar& operator[](int i) { return items_[i]; }
@@ -47,7 +51,7 @@ class TVarList {
 
   void Clear() {
     items_.clear();
-    DropIndex();
+    Changed();
   }
   int IndexOf(const ByteString& name) const;
   const TVar* Find(const ByteString& name) const;
@@ -66,10 +70,16 @@ class TVarList {
   void PopBack();
 
  private:
+  static uint64_t NextStamp();
+  void Changed() {
+    DropIndex();
+    stamp_ = NextStamp();
+  }
   void DropIndex() const;
   void BuildIndex() const;
 
   std::vector<TVar> items_;
+  uint64_t stamp_;
   mutable std::unordered_map<ByteString, int> index_;
   mutable bool indexed_ = false;
 };

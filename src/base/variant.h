@@ -18,6 +18,21 @@ const char* VarKindName(VarKind kind);
 class Variant {
  public:
   Variant() = default;
+  // Only String values carry text (str_ is empty for every other kind), so
+  // copies of numbers never touch the string.
+  Variant(const Variant& o) : kind_(o.kind_), int_(o.int_), float_(o.float_) {
+    if (o.kind_ == VarKind::String) str_ = o.str_;
+  }
+  Variant(Variant&& o) noexcept = default;
+  Variant& operator=(const Variant& o) {
+    kind_ = o.kind_;
+    int_ = o.int_;
+    float_ = o.float_;
+    if (o.kind_ == VarKind::String) str_ = o.str_;
+    else if (!str_.empty()) str_.clear();
+    return *this;
+  }
+  Variant& operator=(Variant&& o) noexcept = default;
   static Variant Integer(int32_t v) { return Variant(VarKind::Integer, static_cast<int64_t>(v)); }
   static Variant Byte(uint8_t v) { return Variant(VarKind::Byte, static_cast<int64_t>(v)); }
   static Variant ShortInt(int8_t v) { return Variant(VarKind::ShortInt, static_cast<int64_t>(v)); }
@@ -57,6 +72,7 @@ class Variant {
   void SetInt64(int64_t v) { kind_ = VarKind::Int64; int_ = v; str_.clear(); }
   void SetBoolean(bool v) { kind_ = VarKind::Boolean; int_ = v ? 1 : 0; str_.clear(); }
   void SetFloat(double v) { kind_ = VarKind::Float; float_ = v; str_.clear(); }
+  // Text of a String value, for in-place edits.
   ByteString& mutable_string() { return str_; }
 
   // Same kind and same payload.

@@ -386,6 +386,13 @@ CaseItem Compiler::CompileCaseBranch(TokenRange r, size_t& pos) {
     } else {
       label.low = CompileUnit(part);
     }
+    auto integer = [](const ExprUnit& u, int32_t& v) {
+      if (!u.root || u.trailing || u.root->op != Op::Const || u.root->value.kind() != VarKind::Integer) return false;
+      v = static_cast<int32_t>(u.root->value.int_value());
+      return true;
+    };
+    label.constant = integer(label.low, label.lo) && (label.range ? integer(label.high, label.hi) : (label.hi = label.lo, true));
+    if (label.constant && label.lo > label.hi) std::swap(label.lo, label.hi);
     item.labels.push_back(std::move(label));
   }
   item.body = ListOf(k.stmt);
@@ -418,7 +425,9 @@ ExprUnit Compiler::CompileUnit(TokenRange r) {
     u.root = Fail(p, "Too deep nesting", 1);
   } else {
     u.root = Level(p, 1);
-    u.trailing = !p.failed && p.pos < r.size();
+    // One token after a complete expression is read past and ignored; two
+    // or more make the expression fail.
+    u.trailing = !p.failed && p.pos + 1 < r.size();
   }
   --depth_;
   return u;

@@ -30,6 +30,41 @@ bool FastIntegers(uint8_t code, Variant& left, int64_t a, int64_t b) {
   }
 }
 
+// Integer and Float operands without text keys or conversions: the common
+// arithmetic of game scripts. False when the general rules must decide.
+bool FastNumbers(uint8_t code, const Variant& l, const Variant& r, Variant& out) {
+  VarKind a = l.kind(), b = r.kind();
+  if (a == VarKind::Integer && b == VarKind::Integer) {
+    int64_t x = l.int_value(), y = r.int_value();
+    if (code == tkSlash) {
+      if (y == 0) return false;
+      out.SetFloat(static_cast<double>(x) / static_cast<double>(y));
+      return true;
+    }
+    return FastIntegers(code, out, x, y);
+  }
+  if ((a != VarKind::Float && a != VarKind::Integer) || (b != VarKind::Float && b != VarKind::Integer)) return false;
+  double x = a == VarKind::Float ? l.float_value() : static_cast<double>(l.int_value());
+  double y = b == VarKind::Float ? r.float_value() : static_cast<double>(r.int_value());
+  if (x != x || y != y) return false;  // NaN: let the general comparison refuse it
+  switch (code) {
+    case tkPlus: out.SetFloat(x + y); return true;
+    case tkMinus: out.SetFloat(x - y); return true;
+    case tkStar: out.SetFloat(x * y); return true;
+    case tkSlash:
+      if (y == 0) return false;
+      out.SetFloat(x / y);
+      return true;
+    case tkEq: out.SetBoolean(x == y); return true;
+    case tkNe: out.SetBoolean(x != y); return true;
+    case tkLt: out.SetBoolean(x < y); return true;
+    case tkGt: out.SetBoolean(x > y); return true;
+    case tkLe: out.SetBoolean(x <= y); return true;
+    case tkGe: out.SetBoolean(x >= y); return true;
+    default: return false;
+  }
+}
+
 void AppendInt(ByteString& s, int64_t v) {
   char buf[24];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
@@ -78,14 +113,22 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
       return;
     }
     case Op::Binary: {
+      // Leaves are read in place when they can be: no copies for the
+      // arithmetic on variables and constants that loops are made of.
+      if (const Variant* l = Peek(*n.a)) {
+        if (const Variant* r = Peek(*n.b); r && FastNumbers(n.code, *l, *r, out)) return;
+      }
       Eval(*n.a, out);
       if (failed()) return;
       Variant right;
       Eval(*n.b, right);
       if (failed()) return;
-      if (out.kind() == VarKind::Integer && right.kind() == VarKind::Integer &&
-          FastIntegers(n.code, out, out.int_value(), right.int_value()))
+      if (FastNumbers(n.code, out, right, out)) return;
+      if (n.code == tkPlus && out.IsString() && right.IsString() && (out.string_value().empty() || out.string_value()[0] != '"') &&
+          (right.string_value().empty() || right.string_value()[0] != '"')) {
+        out.mutable_string() += right.string_value();
         return;
+      }
       ScriptEnv* env = calc_.env();
       for (Variant* v : {&out, &right}) {
         // A double-quoted text is a key of the language table.
@@ -99,6 +142,35 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
       return;
     }
   }
+}
+
+const Variant* Machine::Peek(const ExprNode& n) {
+  if (n.op == Op::Const) return &n.value;
+  if (n.op == Op::Var && !n.idx1) {
+    int i = FindSlot(n.name, n.slot, n.missStamp);
+    if (i >= 0) return &calc_.vars_[i].Value;
+  }
+  return nullptr;
+}
+
+bool Machine::SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k) {
+  const ExprUnit& part = list.parts[0];
+  Variant v;
+  if (!EvalUnit(part, v)) {
+    Fail("Error in expression: " + Readable(part.text, true), ctx, 1);
+    return false;
+  }
+  if (v.kind() == VarKind::Integer) {
+    k = static_cast<int32_t>(v.int_value());
+    return true;
+  }
+  auto i = v.ToInt32();
+  if (!i) {
+    Fail("Invalid index: " + Readable(part.text, true), ctx, 5);
+    return false;
+  }
+  k = *i;
+  return true;
 }
 
 bool Machine::EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out) {
@@ -128,13 +200,37 @@ bool Machine::EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out) 
 void Machine::ReadVar(const ExprNode& n, Variant& out) {
   TokenRange ctx = unit_->text;
   if (!n.idx1) {
-    if (!Lookup(n.name, n.slot, out)) Fail("Variable not found: " + n.name, ctx, 3);
+    if (!Lookup(n.name, n.slot, out, &n.missStamp)) Fail("Variable not found: " + n.name, ctx, 3);
     return;
   }
+  if (n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) {
+    ReadElement(n, out);
+    return;
+  }
+  // One index: a character of a string variable or an array element.
+  int32_t k;
+  if (!SingleIndex(*n.idx1, ctx, k)) return;
+  int slot = FindSlot(n.name, n.slot, n.missStamp);
+  if (slot >= 0) {
+    CharAt(n.name, calc_.vars_[slot].Value, k, ctx, out);
+    return;
+  }
+  ByteString name;
+  slot = ArraySlot(n.name, k, n.arraySlots, name);
+  if (slot >= 0) {
+    out = calc_.vars_[slot].Value;
+    return;
+  }
+  int cache = -1;
+  if (!Lookup(name, cache, out)) Fail("Variable not found: " + name, ctx, 3);
+}
+
+void Machine::ReadElement(const ExprNode& n, Variant& out) {
+  TokenRange ctx = unit_->text;
   ByteString i1, i2;
   if (!EvalIndex(*n.idx1, ctx, i1)) return;
   if (n.idx2 && !EvalIndex(*n.idx2, ctx, i2)) return;
-  bool exists = FindSlot(n.name, n.slot) >= 0;
+  bool exists = FindSlot(n.name, n.slot, n.missStamp) >= 0;
   if (!n.idx2 && exists) {
     if (!Lookup(n.name, n.slot, out)) return;
     Variant whole = std::move(out);
@@ -175,6 +271,26 @@ bool Machine::CheckStringIndex(const ByteString& index, size_t length, TokenRang
     return false;
   }
   at = static_cast<size_t>(*i - 1);
+  return true;
+}
+
+bool Machine::CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at) {
+  if (index < 1 || static_cast<uint64_t>(index) > length) {
+    Fail("String index out of range: " + std::to_string(index), ctx, 19);
+    return false;
+  }
+  at = static_cast<size_t>(index - 1);
+  return true;
+}
+
+bool Machine::CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out) {
+  if (!value.IsString()) {
+    Fail("Invalid variable type: " + name, ctx, 5);
+    return false;
+  }
+  size_t at;
+  if (!CheckCharIndex(index, value.string_value().size(), ctx, at)) return false;
+  out = Variant::String(ByteString(1, value.string_value()[at]));
   return true;
 }
 

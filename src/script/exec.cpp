@@ -78,6 +78,10 @@ void Machine::Exec(const Stmt& s) {
 }
 
 void Machine::ExecAssign(const Stmt& s) {
+  if (s.kind == St::Assign && s.idx1 && !s.idx2 && !s.idx1->error && s.idx1->parts.size() == 1 && !s.badFollow) {
+    AssignElement(s);
+    return;
+  }
   ByteString i1, i2;
   if (s.idx1 && !EvalIndex(*s.idx1, s.text, i1)) return;
   if (s.idx2 && !EvalIndex(*s.idx2, s.text, i2)) return;
@@ -91,7 +95,7 @@ void Machine::ExecAssign(const Stmt& s) {
     return;
   }
   if (s.kind == St::ExprStmt) return;
-  bool exists = s.idx1 && FindSlot(s.target, s.slot) >= 0;
+  bool exists = s.idx1 && FindSlot(s.target, s.slot, s.missStamp) >= 0;
   bool charIndex = s.idx2 != nullptr;
   if (s.idx1 && !s.idx2 && exists) {
     charIndex = true;
@@ -115,8 +119,45 @@ void Machine::ExecAssign(const Stmt& s) {
     AssignChar(*name, i2, value, s);
     return;
   }
+  if (name == &s.target) {
+    int i = FindSlot(s.target, s.slot, s.missStamp);
+    if (i >= 0) {
+      WriteSlot(i, std::move(value));
+      return;
+    }
+    Store(s.target, value, s.slot);
+    return;
+  }
   int scratch = -1;
-  Store(*name, value, name == &s.target ? s.slot : scratch);
+  Store(*name, value, scratch);
+}
+
+// NAME[k] := value with one index: a character of a string variable or an
+// array element, the element's position remembered per statement.
+void Machine::AssignElement(const Stmt& s) {
+  int32_t k;
+  if (!SingleIndex(*s.idx1, s.text, k)) return;
+  Variant value;
+  if (!EvalUnit(s.expr, value)) {
+    Fail("Error in expression", s.expr.text, 1);
+    return;
+  }
+  if (!s.targetValid) {
+    Fail("Invalid variable name: " + s.target, s.text, 4);
+    return;
+  }
+  if (FindSlot(s.target, s.slot, s.missStamp) >= 0) {
+    AssignChar(s.target, std::to_string(k), value, s);
+    return;
+  }
+  ByteString name;
+  int slot = ArraySlot(s.target, k, s.arraySlots, name);
+  if (slot >= 0) {
+    WriteSlot(slot, std::move(value));
+    return;
+  }
+  int cache = -1;
+  Store(name, value, cache);
 }
 
 void Machine::AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s) {
@@ -222,14 +263,18 @@ void Machine::ExecFor(const Stmt& s) {
   }
   int64_t step = s.downto ? -1 : 1;
   for (int64_t i = *start; s.downto ? i >= *bound : i <= *bound; i += step) {
-    int slot = FindSlot(s.target, s.slot);
+    int slot = FindSlot(s.target, s.slot, s.missStamp);
     if (slot < 0) {
       Fail("Invalid variable name: " + s.target, s.text, 1);
       return;
     }
-    Variant counter;
-    counter.SetInteger(static_cast<int32_t>(i));
-    WriteSlot(slot, counter);
+    if (callDepth_ > 0) {
+      Variant counter;
+      counter.SetInteger(static_cast<int32_t>(i));
+      WriteSlot(slot, std::move(counter));
+    } else {
+      calc_.vars_[slot].Value.SetInteger(static_cast<int32_t>(i));
+    }
     ExecList(*s.body);
     if (!LoopContinues()) return;
   }
@@ -254,6 +299,11 @@ void Machine::ExecRepeat(const Stmt& s) {
 }
 
 bool Machine::CaseMatches(const CaseLabel& label, const Variant& selector, bool& error) {
+  if (label.constant) {
+    if (selector.IsString()) return false;
+    if (selector.kind() == VarKind::Integer)
+      return selector.int_value() >= label.lo && selector.int_value() <= label.hi;
+  }
   Variant low, high;
   if (!EvalUnit(label.low, low)) {
     Fail("Error in expression", label.low.text, 1);

@@ -25,9 +25,15 @@ class Machine {
 
   // --- variable store (shared with the interpreter's public operations) ---
   int FindSlot(const ByteString& name, int& cache) const;
-  bool Lookup(const ByteString& name, int& cache, Variant& out);
+  // The same, also remembering an absence until the list's names change.
+  int FindSlot(const ByteString& name, int& cache, uint64_t& miss) const;
+  bool Lookup(const ByteString& name, int& cache, Variant& out, uint64_t* miss = nullptr);
   bool Store(const ByteString& name, const Variant& value, int& cache);
   void WriteSlot(int i, const Variant& value);
+  void WriteSlot(int i, Variant&& value);
+  // Position of NAME[k], remembered per call site; -1 when absent. name
+  // receives the element's full name when the cache could not answer.
+  int ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name);
   void ClearUndo() { undo_.clear(); }
 
  private:
@@ -41,6 +47,12 @@ class Machine {
   bool RunBody(const Procedure& proc, const ExprNode& call, TokenRange ctx, Variant& out, Outs& outs,
                bool& hasResult);
   bool EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out);
+  // One integer index, the common case; false after an error.
+  bool SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k);
+  const Variant* Peek(const ExprNode& n);
+  bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);
+  bool CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at);
+  void ReadElement(const ExprNode& n, Variant& out);
   bool CharAt(const ByteString& name, const Variant& value, const ByteString& index, TokenRange ctx,
               Variant& out);
   bool CheckStringIndex(const ByteString& index, size_t length, TokenRange ctx, size_t& at);
@@ -52,6 +64,7 @@ class Machine {
   void ExecList(const StmtList& list);
   void Exec(const Stmt& s);
   void ExecAssign(const Stmt& s);
+  void AssignElement(const Stmt& s);
   void AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s);
   void ExecIf(const Stmt& s);
   void ExecFor(const Stmt& s);

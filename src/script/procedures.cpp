@@ -19,6 +19,12 @@ void Machine::WriteSlot(int i, const Variant& value) {
   v.Value = value;
 }
 
+void Machine::WriteSlot(int i, Variant&& value) {
+  TVar& v = calc_.vars_[i];
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, v});
+  v.Value = std::move(value);
+}
+
 void Machine::AppendVar(TVar var) {
   if (callDepth_ > 0) undo_.push_back(Undo{Undo::Append, calc_.vars_.Count(), TVar{}});
   calc_.vars_.Append(std::move(var));

@@ -27,7 +27,7 @@ using ExprPtr = std::unique_ptr<ExprNode>;
 struct ExprUnit {
   TokenRange text;
   ExprPtr root;           // null for an empty expression
-  bool trailing = false;  // tokens left after the expression
+  bool trailing = false;  // more than one token left after the expression
 };
 
 struct IndexList {
@@ -48,6 +48,8 @@ struct ExprNode {
   std::vector<ByteString> argNames;  // argument written as a plain name, else ""
   std::unique_ptr<ErrorInfo> fail;
   mutable int slot = -1;  // last position of the variable in the list
+  mutable uint64_t missStamp = 0;  // list stamp at which the name was absent
+  mutable std::vector<int> arraySlots;  // position + 1 of NAME[k], by k
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
@@ -61,6 +63,9 @@ struct CaseLabel {
   TokenRange text;
   ExprUnit low, high;
   bool range = false;
+  // Both bounds are integer constants: compared without evaluation.
+  bool constant = false;
+  int32_t lo = 0, hi = 0;
 };
 
 struct CaseItem {
@@ -84,6 +89,8 @@ struct Stmt {
   std::unique_ptr<IndexList> idx1, idx2;
   std::unique_ptr<ErrorInfo> badFollow;
   mutable int slot = -1;
+  mutable uint64_t missStamp = 0;
+  mutable std::vector<int> arraySlots;
   // expressions: assignment value, condition, FOR start, CASE selector
   ExprUnit expr, bound;
   bool downto = false;

@@ -1,4 +1,7 @@
 // The variable store: script variables first, then the element tree.
+#include <charconv>
+#include <cstring>
+
 #include "script/machine.h"
 
 namespace qel {
@@ -10,17 +13,66 @@ ByteString Where(const TScriptCalc& calc) {
   return env ? " (in " + env->Place() + " " + env->EventName() : ByteString(" (in  ");
 }
 
+// Names are short; a plain loop beats a library call on this hot path.
+inline bool SameName(const ByteString& a, const ByteString& b) {
+  size_t n = a.size();
+  if (n != b.size()) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] != q[i]) return false;
+  return true;
+}
+
+// name == base + "[" + k + "]", without building the text.
+bool IsElementName(const ByteString& name, const ByteString& base, int32_t k) {
+  char digits[16];
+  auto r = std::to_chars(digits, digits + sizeof digits, k);
+  size_t n = static_cast<size_t>(r.ptr - digits);
+  if (name.size() != base.size() + n + 2) return false;
+  const char* p = name.data();
+  return std::memcmp(p, base.data(), base.size()) == 0 && p[base.size()] == '[' &&
+         std::memcmp(p + base.size() + 1, digits, n) == 0 && p[name.size() - 1] == ']';
+}
+
+constexpr int32_t kCachedIndices = 1 << 16;
+
 }  // namespace
+
+int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name) {
+  const TVarList& vars = calc_.vars_;
+  bool cacheable = k >= 0 && k < kCachedIndices;
+  if (cacheable && static_cast<size_t>(k) < cache.size()) {
+    int s = cache[k] - 1;
+    if (s >= 0 && s < vars.Count() && IsElementName(vars[s].Name, base, k)) return s;
+  }
+  name = base + '[' + std::to_string(k) + ']';
+  int s = vars.IndexOf(name);
+  if (s >= 0 && cacheable) {
+    if (cache.size() <= static_cast<size_t>(k)) cache.resize(static_cast<size_t>(k) + 1);
+    cache[k] = s + 1;
+  }
+  return s;
+}
 
 int Machine::FindSlot(const ByteString& name, int& cache) const {
   const TVarList& vars = calc_.vars_;
-  if (cache >= 0 && cache < vars.Count() && vars[cache].Name == name) return cache;
+  if (cache >= 0 && cache < vars.Count() && SameName(vars[cache].Name, name)) return cache;
   cache = vars.IndexOf(name);
   return cache;
 }
 
-bool Machine::Lookup(const ByteString& name, int& cache, Variant& out) {
-  int i = FindSlot(name, cache);
+int Machine::FindSlot(const ByteString& name, int& cache, uint64_t& miss) const {
+  const TVarList& vars = calc_.vars_;
+  if (cache >= 0 && cache < vars.Count() && SameName(vars[cache].Name, name)) return cache;
+  if (miss == vars.stamp()) return -1;
+  cache = vars.IndexOf(name);
+  if (cache < 0) miss = vars.stamp();
+  return cache;
+}
+
+bool Machine::Lookup(const ByteString& name, int& cache, Variant& out, uint64_t* miss) {
+  int i = miss ? FindSlot(name, cache, *miss) : FindSlot(name, cache);
   if (i >= 0) {
     out = calc_.vars_[i].Value;
     return true;

@@ -1,6 +1,7 @@
 // Scripts as data: every cases/NAME.qs runs on a fresh interpreter, and its
 // variables and error state, printed as the script tool prints them, must
-// equal cases/NAME.out.
+// equal cases/NAME.out. A bundle NAME.cases holds many small scripts, each
+// after a line "=== title", with its expected output after a line "---".
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -49,6 +50,40 @@ TEST_P(ScriptCase, PrintsExpectedState) {
   std::string actual = RunCase(script);
   fs::current_path(old);
   EXPECT_EQ(ReadAll(expected), actual) << script.filename();
+}
+
+struct Bundled {
+  std::string title, script, expected;
+};
+
+std::vector<Bundled> ReadBundle(const fs::path& p) {
+  std::vector<Bundled> list;
+  std::istringstream in(ReadAll(p));
+  std::string line;
+  bool inExpected = false;
+  while (std::getline(in, line)) {
+    if (line.rfind("=== ", 0) == 0) {
+      list.push_back({line.substr(4), "", ""});
+      inExpected = false;
+    } else if (line == "---" && !list.empty()) {
+      inExpected = true;
+    } else if (!list.empty()) {
+      (inExpected ? list.back().expected : list.back().script) += line + "\n";
+    }
+  }
+  return list;
+}
+
+TEST(ScriptBundles, EveryScriptPrintsItsExpectedState) {
+  for (const auto& e : fs::directory_iterator(QEL_SCRIPT_CASES)) {
+    if (e.path().extension() != ".cases") continue;
+    for (const Bundled& b : ReadBundle(e.path())) {
+      TScriptCalc calc;
+      ProgramRef program = calc.Prepare(b.script);
+      if (calc.ErrorCode() == 0) calc.Run(program);
+      EXPECT_EQ(b.expected, DumpState(calc, nullptr)) << e.path().filename() << ": " << b.title;
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScriptCase, testing::ValuesIn(Cases()),

@@ -1,0 +1,5 @@
+FUNCTION FIB(N);
+BEGIN
+  IF N < 2 THEN RESULT := N ELSE RESULT := FIB(N - 1) + FIB(N - 2)
+END;
+F := FIB(25);

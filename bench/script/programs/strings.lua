@@ -1,0 +1,6 @@
+S = ''; N = 0
+for R = 1, 5 do
+  S = ''
+  for I = 1, 20000 do S = S .. 'ab' end
+  for I = 1, 40000 do if string.sub(S, I, I) == 'a' then N = N + 1 end end
+end
