@@ -1,4 +1,5 @@
 // Expression evaluation over the compiled trees.
+#include <algorithm>
 #include <charconv>
 
 #include "script/machine.h"
@@ -318,8 +319,15 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
     Fail("Unknown function: " + n.name, ctx, 8);
     return;
   }
+  // Host calls are the hot path of library-heavy scripts: the argument list
+  // is allocated once and the variable slots of short lists stay on the stack.
+  const size_t argc = n.args.size();
   TVarList params;
-  std::vector<int> slots(n.args.size(), -1);
+  params.Reserve(static_cast<int>(argc));
+  int inlineSlots[8];
+  std::vector<int> moreSlots(argc > 8 ? argc : 0);
+  int* slots = argc > 8 ? moreSlots.data() : inlineSlots;
+  std::fill(slots, slots + argc, -1);
   Variant v;
   for (size_t k = 0; k < n.args.size(); ++k) {
     if (!EvalUnit(n.args[k], v)) {
@@ -350,7 +358,7 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
     Fail("Error in function: " + n.name, ctx, 7);
     return;
   }
-  for (size_t k = 0; k < slots.size() && k < static_cast<size_t>(params.Count()); ++k)
+  for (size_t k = 0; k < argc && k < static_cast<size_t>(params.Count()); ++k)
     if (slots[k] >= 0 && slots[k] < calc_.vars_.Count()) WriteSlot(slots[k], params[static_cast<int>(k)].Value);
   out = std::move(result.Value);
 }
