@@ -319,23 +319,30 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
     Fail("Unknown function: " + n.name, ctx, 8);
     return;
   }
-  // Host calls are the hot path of library-heavy scripts: the argument list
-  // is allocated once and the variable slots of short lists stay on the stack.
+  // Host calls are the hot path of library-heavy scripts: each nesting level
+  // reuses its argument list, and short slot lists stay on the stack.
   const size_t argc = n.args.size();
-  TVarList params;
+  if (hostDepth_ == argLists_.size()) argLists_.push_back(std::make_unique<TVarList>());
+  TVarList& params = *argLists_[hostDepth_];
+  struct Leave {
+    size_t& depth;
+    ~Leave() { --depth; }
+  } leave{++hostDepth_};
+  while (params.Count() > static_cast<int>(argc)) params.PopBack();
   params.Reserve(static_cast<int>(argc));
+  while (params.Count() < static_cast<int>(argc)) params.Append(TVar{});
   int inlineSlots[8];
   std::vector<int> moreSlots(argc > 8 ? argc : 0);
   int* slots = argc > 8 ? moreSlots.data() : inlineSlots;
   std::fill(slots, slots + argc, -1);
-  Variant v;
-  for (size_t k = 0; k < n.args.size(); ++k) {
-    if (!EvalUnit(n.args[k], v)) {
+  for (size_t k = 0; k < argc; ++k) {
+    TVar& arg = params[static_cast<int>(k)];
+    if (!EvalUnit(n.args[k], arg.Value)) {
       Fail("Invalid expression in function params: " + Encode(n.args[k].text), ctx, 7);
       return;
     }
     if (!n.argNames[k].empty()) slots[k] = calc_.vars_.IndexOf(n.argNames[k]);
-    params.Append(TVar{slots[k] >= 0 ? "VAR" : "VALUE", std::move(v)});
+    arg.Name = slots[k] >= 0 ? "VAR" : "VALUE";
   }
   // A copy, so that a callback may register functions without pulling the
   // callee out from under itself.

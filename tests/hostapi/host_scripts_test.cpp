@@ -86,5 +86,23 @@ TEST_F(HostScripts, SeededRandomRepeats) {
   EXPECT_EQ(Get("B"), b);
 }
 
+TEST_F(HostScripts, NestedAndReenteringCallsKeepTheirArguments) {
+  // Argument lists are reused between calls; calls made while an outer
+  // call's arguments are alive must not disturb them.
+  ASSERT_TRUE(Run("S := Format('%s|%d|%s', Copy('abcdef', 2, 3), Round(Sqrt(Length('abcdefghi'))), "
+                  "Copy(Copy('xyz123', 2, 4), 2, 2));"))
+      << calc.ErrorMessage();
+  EXPECT_EQ(Get("S"), Variant::String("bcd|3|z1"));
+  calc.RegisterFunction("Reenter", [](TScriptCalc& c, TVarList& p, TVar& r) {
+    const Variant before = p[0].Value;
+    c.Run(c.Prepare("INNER := Copy('inner text', 1, 5) + IntToStr(Length('abc'));"));
+    r.Value = Variant::Boolean(p.Count() == 2 && p[0].Value == before);
+    return true;
+  });
+  ASSERT_TRUE(Run("OK := Reenter('outer argument', 2);")) << calc.ErrorMessage();
+  EXPECT_EQ(Get("OK"), Variant::Boolean(true));
+  EXPECT_EQ(Get("INNER"), Variant::String("inner3"));
+}
+
 }  // namespace
 }  // namespace qel
