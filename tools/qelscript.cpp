@@ -1,6 +1,8 @@
 // qelscript: runs a script outside a game, on a pool interpreter with the
 // host-function table, and prints the variables it left and its error.
-//   qelscript [--game GAME.qelf] [--element PATH] [--dir DIR] [--seed N] [--save-err] SCRIPTFILE
+//   qelscript [--game GAME.qelf] [--element PATH] [--dir DIR] [--seed N] [--now DATETIME] [--save-err] SCRIPTFILE
+// --now fixes what Now, Date and Time read (days since 30.12.1899, e.g. 45356.5),
+// so that a seeded run repeats exactly.
 // Exit status: 0 ran without error, 1 script error, 2 usage or file error.
 #include <unistd.h>
 
@@ -22,14 +24,15 @@ namespace {
 struct Options {
   std::string game, element, dir, script;
   std::optional<uint32_t> seed;
+  std::optional<double> now;
   bool saveErr = false;
 };
 
 int Usage(const char* why) {
   std::fprintf(stderr, "qelscript: %s\n", why);
   std::fprintf(stderr,
-               "usage: qelscript [--game GAME.qelf] [--element PATH] [--dir DIR] [--seed N] [--save-err] "
-               "SCRIPTFILE\n");
+               "usage: qelscript [--game GAME.qelf] [--element PATH] [--dir DIR] [--seed N] [--now DATETIME] "
+               "[--save-err] SCRIPTFILE\n");
   return 2;
 }
 
@@ -53,6 +56,11 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       auto n = ParseInteger(s);
       if (!n || *n < INT32_MIN || *n > UINT32_MAX) return false;
       o.seed = static_cast<uint32_t>(*n);
+    } else if (a == "--now") {
+      std::string s;
+      if (!value(s)) return false;
+      o.now = ParseFloat(s);
+      if (!o.now) return false;
     } else if (a == "--save-err") {
       o.saveErr = true;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
@@ -95,7 +103,13 @@ int Main(int argc, char** argv) {
 
   Runtime runtime;
   TQelDB root(&runtime);
-  InterpreterPool pool(runtime, root, [](TScriptCalc& calc) { RegisterHostFunctions(calc); });
+  const FixedClock fixedClock(o.now.value_or(0));
+  HostServices services = DefaultHostServices();
+  if (o.now) services.clock = &fixedClock;
+  InterpreterPool pool(runtime, root, [&services](TScriptCalc& calc) {
+    RegisterHostFunctions(calc, services);
+    RegisterGameFunctions(calc);
+  });
   if (!o.game.empty()) {
     auto data = ReadWholeFile(o.game);
     if (!data) return Usage("cannot read the game file");

@@ -64,6 +64,7 @@ class TVarList {
   // Appends only when the name is missing and valid.
   bool AddIfMissing(const TVar& var);
   void Append(TVar var);
+  void Reserve(int count) { items_.reserve(static_cast<size_t>(count)); }
   void CopyTo(TVarList& other) const;
   void Erase(int i);
   void Insert(int i, TVar var);

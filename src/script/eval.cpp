@@ -1,4 +1,5 @@
 // Expression evaluation over the compiled trees.
+#include <algorithm>
 #include <charconv>
 
 #include "script/machine.h"
@@ -318,16 +319,30 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
     Fail("Unknown function: " + n.name, ctx, 8);
     return;
   }
-  TVarList params;
-  std::vector<int> slots(n.args.size(), -1);
-  Variant v;
-  for (size_t k = 0; k < n.args.size(); ++k) {
-    if (!EvalUnit(n.args[k], v)) {
+  // Host calls are the hot path of library-heavy scripts: each nesting level
+  // reuses its argument list, and short slot lists stay on the stack.
+  const size_t argc = n.args.size();
+  if (hostDepth_ == argLists_.size()) argLists_.push_back(std::make_unique<TVarList>());
+  TVarList& params = *argLists_[hostDepth_];
+  struct Leave {
+    size_t& depth;
+    ~Leave() { --depth; }
+  } leave{++hostDepth_};
+  while (params.Count() > static_cast<int>(argc)) params.PopBack();
+  params.Reserve(static_cast<int>(argc));
+  while (params.Count() < static_cast<int>(argc)) params.Append(TVar{});
+  int inlineSlots[8];
+  std::vector<int> moreSlots(argc > 8 ? argc : 0);
+  int* slots = argc > 8 ? moreSlots.data() : inlineSlots;
+  std::fill(slots, slots + argc, -1);
+  for (size_t k = 0; k < argc; ++k) {
+    TVar& arg = params[static_cast<int>(k)];
+    if (!EvalUnit(n.args[k], arg.Value)) {
       Fail("Invalid expression in function params: " + Encode(n.args[k].text), ctx, 7);
       return;
     }
     if (!n.argNames[k].empty()) slots[k] = calc_.vars_.IndexOf(n.argNames[k]);
-    params.Append(TVar{slots[k] >= 0 ? "VAR" : "VALUE", std::move(v)});
+    arg.Name = slots[k] >= 0 ? "VAR" : "VALUE";
   }
   // A copy, so that a callback may register functions without pulling the
   // callee out from under itself.
@@ -350,7 +365,7 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
     Fail("Error in function: " + n.name, ctx, 7);
     return;
   }
-  for (size_t k = 0; k < slots.size() && k < static_cast<size_t>(params.Count()); ++k)
+  for (size_t k = 0; k < argc && k < static_cast<size_t>(params.Count()); ++k)
     if (slots[k] >= 0 && slots[k] < calc_.vars_.Count()) WriteSlot(slots[k], params[static_cast<int>(k)].Value);
   out = std::move(result.Value);
 }

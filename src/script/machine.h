@@ -2,6 +2,7 @@
 // Runs compiled programs for one interpreter: expression evaluation,
 // statement execution, control flow and user routine calls. Every step
 // checks the error state, so the first error unwinds the whole run.
+#include <memory>
 #include <vector>
 
 #include "script/program.h"
@@ -95,6 +96,10 @@ class Machine {
   int blockLevel_ = -1;
   int callDepth_ = 0;
   std::vector<Undo> undo_;
+  // Argument lists of host calls, one per nesting level of calls, kept
+  // between calls so that their records and string buffers are reused.
+  std::vector<std::unique_ptr<TVarList>> argLists_;
+  size_t hostDepth_ = 0;
 };
 
 }  // namespace qel

@@ -1,0 +1,5 @@
+N = 0
+for I = 1, 200000 do
+  S = tostring(I * 7)
+  N = N + #S
+end
