@@ -104,19 +104,19 @@ bool ReadStateRecords(std::string_view stream, const std::function<void(const St
       rec.known = true;
       switch (tag) {
         case 'I': case 'O': {
-          int32_t i;
+          int32_t i = 0;
           ok = r.ReadInt32(i);
           rec.value = Variant::Integer(i);
           break;
         }
         case 'E': {
-          double d;
+          double d = 0;
           ok = r.ReadExtended(d);
           rec.value = Variant::Float(d);
           break;
         }
         case 'W': {
-          uint16_t w;
+          uint16_t w = 0;
           ok = r.ReadUInt16(w);
           rec.value = Variant::Word(w);
           break;

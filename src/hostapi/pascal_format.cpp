@@ -11,7 +11,7 @@ namespace {
 // Larger widths or precisions are refused rather than allocated.
 constexpr int kMaxField = 4096;
 
-struct Spec {
+struct FieldSpec {
   bool left = false;
   int width = -1;
   int precision = -1;
@@ -45,7 +45,7 @@ ByteString HexText(uint64_t value, int precision) {
   return ZeroPadded(buf, precision);
 }
 
-std::optional<ByteString> IntegerField(const Spec& s, const Variant& v) {
+std::optional<ByteString> IntegerField(const FieldSpec& s, const Variant& v) {
   if (!IsIntegerKind(v)) return std::nullopt;
   switch (s.type) {
     case 'd': return SignedText(v.int_value(), s.precision);
@@ -68,7 +68,7 @@ ByteString MoneyText(double value, int decimals, const LocaleSettings& locale) {
   return out;
 }
 
-std::optional<ByteString> FloatField(const Spec& s, const Variant& v, const LocaleSettings& locale) {
+std::optional<ByteString> FloatField(const FieldSpec& s, const Variant& v, const LocaleSettings& locale) {
   if (!v.IsNumber()) return std::nullopt;
   const double x = v.IsFloat() ? v.float_value() : static_cast<double>(v.int_value());
   const int p = s.precision;
@@ -81,7 +81,7 @@ std::optional<ByteString> FloatField(const Spec& s, const Variant& v, const Loca
   }
 }
 
-std::optional<ByteString> FieldText(const Spec& s, const Variant& v, const LocaleSettings& locale) {
+std::optional<ByteString> FieldText(const FieldSpec& s, const Variant& v, const LocaleSettings& locale) {
   switch (s.type) {
     case 'd': case 'u': case 'x': case 'p': return IntegerField(s, v);
     case 'e': case 'f': case 'g': case 'n': case 'm': return FloatField(s, v, locale);
@@ -104,7 +104,7 @@ class SpecReader {
   std::optional<ByteString> Next(size_t& pos, size_t& argIndex, const LocaleSettings& locale) {
     pos_ = pos;
     arg_ = argIndex;
-    Spec s;
+    FieldSpec s;
     int n = -1;
     if (!Number(n)) return std::nullopt;
     if (Peek() == ':') {
@@ -158,7 +158,7 @@ class SpecReader {
     return true;
   }
 
-  static ByteString Padded(const ByteString& text, const Spec& s) {
+  static ByteString Padded(const ByteString& text, const FieldSpec& s) {
     if (s.width <= static_cast<int>(text.size())) return text;
     const ByteString fill(s.width - text.size(), ' ');
     return s.left ? text + fill : fill + text;

@@ -9,37 +9,37 @@ namespace {
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-ByteString FormatOne(const ByteString& spec, const Variant& arg, const LocaleSettings& locale) {
-  if (auto text = FormatPascal(spec, std::span(&arg, 1), locale)) return *text;
+ByteString FormatOne(const ByteString& pattern, const Variant& arg, const LocaleSettings& locale) {
+  if (auto text = FormatPascal(pattern, std::span(&arg, 1), locale)) return *text;
   if (!arg.IsString()) {
     const Variant whole = Variant::Int64(TruncatedArg(arg));
-    if (auto text = FormatPascal(spec, std::span(&whole, 1), locale)) return *text;
+    if (auto text = FormatPascal(pattern, std::span(&whole, 1), locale)) return *text;
   }
-  throw StdlibError("Format '" + spec + "' invalid or incompatible with argument");
+  throw StdlibError("Format '" + pattern + "' invalid or incompatible with argument");
 }
 
 }  // namespace
 
 ByteString FormatScript(const ByteString& format, std::span<const TVar> args, const LocaleSettings& locale) {
-  ByteString out, spec;
+  ByteString out, pattern;
   bool open = false;
   size_t next = 0;
   for (char c : format) {
     if (!open) {
       if (c == '%') {
         open = true;
-        spec.assign(1, '%');
+        pattern.assign(1, '%');
       } else {
         out += c;
       }
       continue;
     }
-    spec += c;
+    pattern += c;
     if (!IsAsciiLetter(c)) continue;
     open = false;
-    if (next < args.size()) out += FormatOne(spec, args[next++].Value, locale);
+    if (next < args.size()) out += FormatOne(pattern, args[next++].Value, locale);
   }
-  if (open) out += spec;
+  if (open) out += pattern;
   return out;
 }
 
