@@ -139,16 +139,19 @@ void TQelElement::SetScript(EventScript& script, std::string_view source) {
 
 const EventScript& TQelElement::Event(int slot) const {
   static const EventScript kNone;
-  return events_[slot] ? *events_[slot] : kNone;
+  for (const SlotScript& e : events_)
+    if (e.slot == slot) return e.script;
+  return kNone;
 }
 
 void TQelElement::SetEventSource(int slot, std::string_view source) {
+  auto it = std::find_if(events_.begin(), events_.end(), [&](const SlotScript& e) { return e.slot == slot; });
   if (source.empty()) {
-    events_[slot].reset();
+    if (it != events_.end()) events_.erase(it);
     return;
   }
-  if (!events_[slot]) events_[slot] = std::make_unique<EventScript>();
-  SetScript(*events_[slot], source);
+  if (it == events_.end()) it = events_.insert(events_.end(), SlotScript{slot, {}});
+  SetScript(it->script, source);
 }
 
 // --- position and layers ---

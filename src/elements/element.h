@@ -113,7 +113,12 @@ class TQelElement {
   // Dotted chain of Ids from the root, for messages.
   ByteString Path() const;
 
-  // --- fields ---
+  // --- fields --- (grouped by size: a game holds hundreds of thousands of elements)
+  std::unique_ptr<TVarList> Vars;
+  ByteString Id;
+  ByteString Tag;
+  double rX = 0, rY = 0;
+  int32_t Key = 0;
   bool Loaded = false;
   bool MousedNotVis = false;
   bool MousedVis = true;
@@ -122,12 +127,7 @@ class TQelElement {
   bool NotSave = false;
   bool AutoInit = true;
   bool Initialised = false;
-  std::unique_ptr<TVarList> Vars;
   bool KeepLoaded = false;
-  ByteString Id;
-  ByteString Tag;
-  int32_t Key = 0;
-  double rX = 0, rY = 0;
   bool Vis = false;
 
  protected:
@@ -144,12 +144,17 @@ class TQelElement {
   void Attach(TQelElement* parent);
   void WidenOrderRange(int32_t lo, int32_t hi);
 
-  // Most events of most elements are empty: they take a pointer, not a script.
-  std::array<std::unique_ptr<EventScript>, kEventSlots> events_;
-  int32_t order_ = 0, orderMin_ = 0, orderMax_ = 0;
+  // Most events of most elements are empty: only the set ones are kept,
+  // each with its slot number.
+  struct SlotScript {
+    int slot;
+    EventScript script;
+  };
+  std::vector<SlotScript> events_;
   TQelDB* root_ = nullptr;
   TQelElement* parent_ = nullptr;
   std::vector<std::unique_ptr<TQelElement>> children_;
+  int32_t order_ = 0, orderMin_ = 0, orderMax_ = 0;
   ElementRef handle_ = 0;
 
  protected:
