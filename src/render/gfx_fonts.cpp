@@ -78,8 +78,8 @@ double TGfxFont::Advance(unsigned char ch) const {
   return (texture_.PatternWidth * SpaceFactor + Spacing) * Scale;
 }
 
-double TGfxFont::TextWidth(std::string_view text) const {
-  double w = 0;
+template <class Fn>
+void TGfxFont::ForEachShownChar(std::string_view text, Fn fn) const {
   for (size_t i = 0; i < text.size();) {
     int which;
     uint32_t v;
@@ -87,25 +87,23 @@ double TGfxFont::TextWidth(std::string_view text) const {
       i += static_cast<size_t>(n);
       continue;
     }
-    w += Advance(static_cast<unsigned char>(text[i]));
+    fn(static_cast<unsigned char>(text[i]));
     ++i;
   }
+}
+
+double TGfxFont::TextWidth(std::string_view text) const {
+  double w = 0;
+  ForEachShownChar(text, [&](unsigned char c) { w += Advance(c); });
   return w;
 }
 
 double TGfxFont::TextHeight(std::string_view text) const {
   double h = 0;
-  for (size_t i = 0; i < text.size();) {
-    int which;
-    uint32_t v;
-    if (int n = InlineCode(text, i, which, v)) {
-      i += static_cast<size_t>(n);
-      continue;
-    }
-    const int g = static_cast<unsigned char>(text[i]) - FirstChar;
+  ForEachShownChar(text, [&](unsigned char c) {
+    const int g = c - FirstChar;
     if (g >= 0 && g < GlyphCount()) h = std::max(h, Glyphs[static_cast<size_t>(g)].height * Scale);
-    ++i;
-  }
+  });
   return h;
 }
 

@@ -57,6 +57,9 @@ class TGfxFont {
 
  private:
   // Length of an inline colour code at text[i] (10) and the colours it sets, or 0.
+  // Calls fn for every character that is drawn (inline colour codes are skipped).
+  template <class Fn>
+  void ForEachShownChar(std::string_view text, Fn fn) const;
   int InlineCode(std::string_view text, size_t i, int& which, uint32_t& value) const;
   double Advance(unsigned char ch) const;
 
