@@ -69,6 +69,12 @@ class TVarList {
   void Erase(int i);
   void Insert(int i, TVar var);
   void PopBack();
+  // Puts a record back in place; a different name counts as a change of names.
+  void Restore(int i, TVar var) {
+    bool renamed = items_[i].Name != var.Name;
+    items_[i] = std::move(var);
+    if (renamed) Changed();
+  }
 
  private:
   static uint64_t NextStamp();

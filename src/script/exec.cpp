@@ -1,4 +1,5 @@
 // Statement execution and control flow.
+#include "script/fast_numbers.h"
 #include "script/machine.h"
 #include "script/operators.h"
 
@@ -78,6 +79,10 @@ void Machine::Exec(const Stmt& s) {
 }
 
 void Machine::ExecAssign(const Stmt& s) {
+  if (!s.idx1 && !s.badFollow) {
+    AssignPlain(s);
+    return;
+  }
   if (s.kind == St::Assign && s.idx1 && !s.idx2 && !s.idx1->error && s.idx1->parts.size() == 1 && !s.badFollow) {
     AssignElement(s);
     return;
@@ -95,7 +100,7 @@ void Machine::ExecAssign(const Stmt& s) {
     return;
   }
   if (s.kind == St::ExprStmt) return;
-  bool exists = s.idx1 && FindSlot(s.target, s.slot, s.missStamp) >= 0;
+  bool exists = s.idx1 && FindSlot(s.target, s.var) >= 0;
   bool charIndex = s.idx2 != nullptr;
   if (s.idx1 && !s.idx2 && exists) {
     charIndex = true;
@@ -120,16 +125,50 @@ void Machine::ExecAssign(const Stmt& s) {
     return;
   }
   if (name == &s.target) {
-    int i = FindSlot(s.target, s.slot, s.missStamp);
+    int i = FindSlot(s.target, s.var);
     if (i >= 0) {
       WriteSlot(i, std::move(value));
       return;
     }
-    Store(s.target, value, s.slot);
+    Store(s.target, value, s.var);
     return;
   }
   int scratch = -1;
   Store(*name, value, scratch);
+}
+
+// NAME := value, the statement loops are made of.
+void Machine::AssignPlain(const Stmt& s) {
+  if (s.kind == St::Assign && s.targetValid && AssignInPlace(s)) return;
+  Variant value;
+  if (!EvalUnit(s.expr, value)) {
+    Fail("Error in expression", s.expr.text, 1);
+    return;
+  }
+  if (s.kind == St::ExprStmt) return;
+  if (!s.targetValid) {
+    Fail("Invalid variable name: " + s.target, s.text, 4);
+    return;
+  }
+  int i = FindSlot(s.target, s.var);
+  if (i >= 0) {
+    WriteSlot(i, std::move(value));
+    return;
+  }
+  Create(s.target, value, i);
+}
+
+// Numeric operators on variables and constants written straight into an
+// existing target at top level: no temporary value, nothing to undo. False
+// when the general path must run; nothing has changed then.
+bool Machine::AssignInPlace(const Stmt& s) {
+  const ExprNode* root = s.expr.root.get();
+  if (callDepth_ > 0 || !root || root->op != Op::Binary || s.expr.trailing) return false;
+  const Variant* l = Peek(*root->a);
+  const Variant* r = l ? Peek(*root->b) : nullptr;
+  if (!r) return false;
+  int i = FindSlot(s.target, s.var);
+  return i >= 0 && FastNumbers(root->code, *l, *r, calc_.vars_[i].Value);
 }
 
 // NAME[k] := value with one index: a character of a string variable or an
@@ -146,7 +185,7 @@ void Machine::AssignElement(const Stmt& s) {
     Fail("Invalid variable name: " + s.target, s.text, 4);
     return;
   }
-  if (FindSlot(s.target, s.slot, s.missStamp) >= 0) {
+  if (FindSlot(s.target, s.var) >= 0) {
     AssignChar(s.target, std::to_string(k), value, s);
     return;
   }
@@ -263,7 +302,7 @@ void Machine::ExecFor(const Stmt& s) {
   }
   int64_t step = s.downto ? -1 : 1;
   for (int64_t i = *start; s.downto ? i >= *bound : i <= *bound; i += step) {
-    int slot = FindSlot(s.target, s.slot, s.missStamp);
+    int slot = FindSlot(s.target, s.var);
     if (slot < 0) {
       Fail("Invalid variable name: " + s.target, s.text, 1);
       return;

@@ -26,10 +26,18 @@ class Machine {
 
   // --- variable store (shared with the interpreter's public operations) ---
   int FindSlot(const ByteString& name, int& cache) const;
-  // The same, also remembering an absence until the list's names change.
-  int FindSlot(const ByteString& name, int& cache, uint64_t& miss) const;
-  bool Lookup(const ByteString& name, int& cache, Variant& out, uint64_t* miss = nullptr);
+  // The same for a name of the compiled program: no search and no name
+  // comparison while the list's names stay as they were.
+  int FindSlot(const ByteString& name, NameCache& cache) const {
+    uint64_t stamp = calc_.vars_.stamp();
+    if (cache.hit == stamp) return cache.slot;
+    if (cache.miss == stamp) return -1;
+    return Refind(name, cache);
+  }
+  bool Lookup(const ByteString& name, int& cache, Variant& out);
+  bool Lookup(const ByteString& name, NameCache& cache, Variant& out);
   bool Store(const ByteString& name, const Variant& value, int& cache);
+  bool Store(const ByteString& name, const Variant& value, NameCache& cache);
   void WriteSlot(int i, const Variant& value);
   void WriteSlot(int i, Variant&& value);
   // Position of NAME[k], remembered per call site; -1 when absent. name
@@ -38,6 +46,11 @@ class Machine {
   void ClearUndo() { undo_.clear(); }
 
  private:
+  int Refind(const ByteString& name, NameCache& cache) const;
+  // A name that is no variable: an element path, or the "Not var" reading.
+  bool LookupAbsent(const ByteString& name, Variant& out);
+  // Stores a name known to be no variable; slot receives its new position.
+  bool Create(const ByteString& name, const Variant& value, int& slot);
   // expressions
   void Eval(const ExprNode& n, Variant& out);
   void ReadVar(const ExprNode& n, Variant& out);
@@ -65,6 +78,8 @@ class Machine {
   void ExecList(const StmtList& list);
   void Exec(const Stmt& s);
   void ExecAssign(const Stmt& s);
+  void AssignPlain(const Stmt& s);
+  bool AssignInPlace(const Stmt& s);
   void AssignElement(const Stmt& s);
   void AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s);
   void ExecIf(const Stmt& s);

@@ -15,13 +15,14 @@ constexpr int kMaxCallDepth = 1000;
 
 void Machine::WriteSlot(int i, const Variant& value) {
   TVar& v = calc_.vars_[i];
-  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, v});
+  if (&value == &v.Value) return;
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, TVar{v.Name, std::move(v.Value)}});
   v.Value = value;
 }
 
 void Machine::WriteSlot(int i, Variant&& value) {
   TVar& v = calc_.vars_[i];
-  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, v});
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, TVar{v.Name, std::move(v.Value)}});
   v.Value = std::move(value);
 }
 
@@ -42,7 +43,7 @@ void Machine::UndoTo(size_t mark) {
     // Bounds are checked because a host function may have cleared the list.
     switch (u.kind) {
       case Undo::Set:
-        if (u.index < vars.Count()) vars[u.index] = std::move(u.old);
+        if (u.index < vars.Count()) vars.Restore(u.index, std::move(u.old));
         break;
       case Undo::Append:
         if (u.index == vars.Count() - 1) vars.PopBack();

@@ -62,21 +62,34 @@ int Machine::FindSlot(const ByteString& name, int& cache) const {
   return cache;
 }
 
-int Machine::FindSlot(const ByteString& name, int& cache, uint64_t& miss) const {
+int Machine::Refind(const ByteString& name, NameCache& cache) const {
   const TVarList& vars = calc_.vars_;
-  if (cache >= 0 && cache < vars.Count() && SameName(vars[cache].Name, name)) return cache;
-  if (miss == vars.stamp()) return -1;
-  cache = vars.IndexOf(name);
-  if (cache < 0) miss = vars.stamp();
-  return cache;
+  int i = cache.slot;
+  if (i < 0 || i >= vars.Count() || !SameName(vars[i].Name, name)) i = vars.IndexOf(name);
+  if (i >= 0) {
+    cache.slot = i;
+    cache.hit = vars.stamp();
+  } else {
+    cache.miss = vars.stamp();
+  }
+  return i;
 }
 
-bool Machine::Lookup(const ByteString& name, int& cache, Variant& out, uint64_t* miss) {
-  int i = miss ? FindSlot(name, cache, *miss) : FindSlot(name, cache);
-  if (i >= 0) {
-    out = calc_.vars_[i].Value;
-    return true;
-  }
+bool Machine::Lookup(const ByteString& name, int& cache, Variant& out) {
+  int i = FindSlot(name, cache);
+  if (i < 0) return LookupAbsent(name, out);
+  out = calc_.vars_[i].Value;
+  return true;
+}
+
+bool Machine::Lookup(const ByteString& name, NameCache& cache, Variant& out) {
+  int i = FindSlot(name, cache);
+  if (i < 0) return LookupAbsent(name, out);
+  out = calc_.vars_[i].Value;
+  return true;
+}
+
+bool Machine::LookupAbsent(const ByteString& name, Variant& out) {
   ScriptEnv* env = calc_.env();
   PathRead r;
   if (env) r = env->ResolvePath(name, calc_.vars_, out);
@@ -99,12 +112,26 @@ bool Machine::Store(const ByteString& name, const Variant& value, int& cache) {
     WriteSlot(i, value);
     return true;
   }
+  return Create(name, value, cache);
+}
+
+bool Machine::Store(const ByteString& name, const Variant& value, NameCache& cache) {
+  int i = FindSlot(name, cache);
+  if (i >= 0) {
+    WriteSlot(i, value);
+    return true;
+  }
+  int slot = -1;
+  return Create(name, value, slot);
+}
+
+bool Machine::Create(const ByteString& name, const Variant& value, int& slot) {
   ScriptEnv* env = calc_.env();
   if (env && env->AssignPath(name, value, calc_.vars_)) return true;
   if (!IsValidName(name)) return false;
   if (name.find('.') != ByteString::npos) calc_.LogLine("Add var " + name + Where(calc_));
   AppendVar(TVar{name, value});
-  cache = calc_.vars_.Count() - 1;
+  slot = calc_.vars_.Count() - 1;
   return true;
 }
 
