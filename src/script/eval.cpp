@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <charconv>
 
-#include "script/fast_numbers.h"
 #include "script/machine.h"
 #include "script/operators.h"
 
@@ -58,10 +57,10 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
       return;
     }
     case Op::Binary: {
-      // Leaves are read in place when they can be: no copies for the
-      // arithmetic on variables and constants that loops are made of.
-      if (const Variant* l = Peek(*n.a)) {
-        if (const Variant* r = Peek(*n.b); r && FastNumbers(n.code, *l, *r, out)) return;
+      Num v;
+      if (EvalNum(n, v)) {
+        SetNum(out, v);
+        return;
       }
       Eval(*n.a, out);
       if (failed()) return;
@@ -86,6 +85,24 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
         Fail(ByteString("Invalid operand types for \"") + TokenText(n.code) + "\"", unit_->text, 5);
       return;
     }
+  }
+}
+
+// Arithmetic on variables and constants, the stuff of loops, without a
+// Variant for each partial result. It reads only existing variables and
+// calls nothing, so when it gives up the general path may start over.
+bool Machine::EvalNum(const ExprNode& n, Num& v) {
+  switch (n.op) {
+    case Op::Const: return ToNum(n.value, v);
+    case Op::Var: {
+      const Variant* p = Peek(n);
+      return p && ToNum(*p, v);
+    }
+    case Op::Binary: {
+      Num a, b;
+      return EvalNum(*n.a, a) && EvalNum(*n.b, b) && FastNum(n.code, a, b, v);
+    }
+    default: return false;
   }
 }
 

@@ -1,5 +1,4 @@
 // Statement execution and control flow.
-#include "script/fast_numbers.h"
 #include "script/machine.h"
 #include "script/operators.h"
 
@@ -158,17 +157,18 @@ void Machine::AssignPlain(const Stmt& s) {
   Create(s.target, value, i);
 }
 
-// Numeric operators on variables and constants written straight into an
-// existing target at top level: no temporary value, nothing to undo. False
-// when the general path must run; nothing has changed then.
+// Arithmetic on variables and constants written straight into an existing
+// target at top level: no temporary value, nothing to undo. False when the
+// general path must run; nothing has changed then.
 bool Machine::AssignInPlace(const Stmt& s) {
   const ExprNode* root = s.expr.root.get();
   if (callDepth_ > 0 || !root || root->op != Op::Binary || s.expr.trailing) return false;
-  const Variant* l = Peek(*root->a);
-  const Variant* r = l ? Peek(*root->b) : nullptr;
-  if (!r) return false;
+  Num v;
+  if (!EvalNum(*root, v)) return false;
   int i = FindSlot(s.target, s.var);
-  return i >= 0 && FastNumbers(root->code, *l, *r, calc_.vars_[i].Value);
+  if (i < 0) return false;
+  SetNum(calc_.vars_[i].Value, v);
+  return true;
 }
 
 // NAME[k] := value with one index: a character of a string variable or an

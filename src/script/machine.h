@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "script/fast_numbers.h"
 #include "script/program.h"
 #include "script/scriptcalc.h"
 
@@ -64,6 +65,7 @@ class Machine {
   // One integer index, the common case; false after an error.
   bool SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k);
   const Variant* Peek(const ExprNode& n);
+  bool EvalNum(const ExprNode& n, Num& v);
   bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);
   bool CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at);
   void ReadElement(const ExprNode& n, Variant& out);
