@@ -64,17 +64,12 @@ class TVarList {
   // Appends only when the name is missing and valid.
   bool AddIfMissing(const TVar& var);
   void Append(TVar var);
+  void Append(const ByteString& name, const Variant& value);
   void Reserve(int count) { items_.reserve(static_cast<size_t>(count)); }
   void CopyTo(TVarList& other) const;
   void Erase(int i);
   void Insert(int i, TVar var);
   void PopBack();
-  // Puts a record back in place; a different name counts as a change of names.
-  void Restore(int i, TVar var) {
-    bool renamed = items_[i].Name != var.Name;
-    items_[i] = std::move(var);
-    if (renamed) Changed();
-  }
 
  private:
   static uint64_t NextStamp();

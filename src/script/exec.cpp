@@ -129,7 +129,7 @@ void Machine::ExecAssign(const Stmt& s) {
       WriteSlot(i, std::move(value));
       return;
     }
-    Store(s.target, value, s.var);
+    Store(s.target, std::move(value), s.var);
     return;
   }
   int scratch = -1;
@@ -154,7 +154,7 @@ void Machine::AssignPlain(const Stmt& s) {
     WriteSlot(i, std::move(value));
     return;
   }
-  Create(s.target, value, i);
+  Create(s.target, value, i, true);
 }
 
 // Arithmetic on variables and constants written straight into an existing

@@ -38,20 +38,24 @@ class Machine {
   bool Lookup(const ByteString& name, int& cache, Variant& out);
   bool Lookup(const ByteString& name, NameCache& cache, Variant& out);
   bool Store(const ByteString& name, const Variant& value, int& cache);
-  bool Store(const ByteString& name, const Variant& value, NameCache& cache);
+  bool Store(const ByteString& name, Variant&& value, NameCache& cache);
   void WriteSlot(int i, const Variant& value);
   void WriteSlot(int i, Variant&& value);
   // Position of NAME[k], remembered per call site; -1 when absent. name
   // receives the element's full name when the cache could not answer.
   int ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name);
-  void ClearUndo() { undo_.clear(); }
+  void ClearUndo() {
+    undo_.clear();
+    erased_.clear();
+  }
 
  private:
   int Refind(const ByteString& name, NameCache& cache) const;
   // A name that is no variable: an element path, or the "Not var" reading.
   bool LookupAbsent(const ByteString& name, Variant& out);
   // Stores a name known to be no variable; slot receives its new position.
-  bool Create(const ByteString& name, const Variant& value, int& slot);
+  // checked: the name is known to be valid.
+  bool Create(const ByteString& name, const Variant& value, int& slot, bool checked = false);
   // expressions
   void Eval(const ExprNode& n, Variant& out);
   void ReadVar(const ExprNode& n, Variant& out);
@@ -96,12 +100,14 @@ class Machine {
   void StepHook();
 
   // undo log of variable changes made inside user routines
+  // Erased records are rare; their names wait in erased_, so that the
+  // common records carry no name.
   struct Undo {
     enum Kind : uint8_t { Set, Append, Erase } kind;
     int index;
-    TVar old;
+    Variant old;
   };
-  void AppendVar(TVar var);
+  void AppendVar(const ByteString& name, const Variant& value);
   void EraseSlot(int i);
   void UndoTo(size_t mark);
 
@@ -113,6 +119,7 @@ class Machine {
   int blockLevel_ = -1;
   int callDepth_ = 0;
   std::vector<Undo> undo_;
+  std::vector<ByteString> erased_;
   // Argument lists of host calls, one per nesting level of calls, kept
   // between calls so that their records and string buffers are reused.
   std::vector<std::unique_ptr<TVarList>> argLists_;

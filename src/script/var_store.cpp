@@ -115,22 +115,22 @@ bool Machine::Store(const ByteString& name, const Variant& value, int& cache) {
   return Create(name, value, cache);
 }
 
-bool Machine::Store(const ByteString& name, const Variant& value, NameCache& cache) {
+bool Machine::Store(const ByteString& name, Variant&& value, NameCache& cache) {
   int i = FindSlot(name, cache);
   if (i >= 0) {
-    WriteSlot(i, value);
+    WriteSlot(i, std::move(value));
     return true;
   }
   int slot = -1;
   return Create(name, value, slot);
 }
 
-bool Machine::Create(const ByteString& name, const Variant& value, int& slot) {
+bool Machine::Create(const ByteString& name, const Variant& value, int& slot, bool checked) {
   ScriptEnv* env = calc_.env();
   if (env && env->AssignPath(name, value, calc_.vars_)) return true;
-  if (!IsValidName(name)) return false;
+  if (!checked && !IsValidName(name)) return false;
   if (name.find('.') != ByteString::npos) calc_.LogLine("Add var " + name + Where(calc_));
-  AppendVar(TVar{name, value});
+  AppendVar(name, value);
   slot = calc_.vars_.Count() - 1;
   return true;
 }
