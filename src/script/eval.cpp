@@ -95,7 +95,7 @@ bool Machine::EvalNum(const ExprNode& n, Num& v) {
   switch (n.op) {
     case Op::Const: return ToNum(n.value, v);
     case Op::Var: {
-      const Variant* p = Peek(n);
+      const Variant* p = n.idx1 ? PeekElement(n) : Peek(n);
       return p && ToNum(*p, v);
     }
     case Op::Binary: {
@@ -113,6 +113,18 @@ const Variant* Machine::Peek(const ExprNode& n) {
     if (i >= 0) return &calc_.vars_[i].Value;
   }
   return nullptr;
+}
+
+// NAME[k] with an integer index, when the element is already remembered at
+// this site; null whenever the general path has more to say.
+const Variant* Machine::PeekElement(const ExprNode& n) {
+  if (n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) return nullptr;
+  const ExprUnit& part = n.idx1->parts[0];
+  Num k;
+  if (!part.root || part.trailing || !EvalNum(*part.root, k) || k.kind != VarKind::Integer) return nullptr;
+  if (FindSlot(n.name, n.var) >= 0) return nullptr;
+  int s = CachedElement(n.name, static_cast<int32_t>(k.i), n.arraySlots);
+  return s >= 0 ? &calc_.vars_[s].Value : nullptr;
 }
 
 bool Machine::SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k) {

@@ -171,9 +171,26 @@ bool Machine::AssignInPlace(const Stmt& s) {
   return true;
 }
 
+// NAME[k] := arithmetic, with an integer index and the element remembered at
+// this site: written in place at top level. False, with nothing changed,
+// when the general path must run.
+bool Machine::ElementInPlace(const Stmt& s) {
+  const ExprUnit& part = s.idx1->parts[0];
+  const ExprNode* root = s.expr.root.get();
+  if (callDepth_ > 0 || !part.root || part.trailing || !root || s.expr.trailing) return false;
+  Num k, v;
+  if (!EvalNum(*part.root, k) || k.kind != VarKind::Integer || !EvalNum(*root, v)) return false;
+  if (FindSlot(s.target, s.var) >= 0) return false;
+  int i = CachedElement(s.target, static_cast<int32_t>(k.i), s.arraySlots);
+  if (i < 0) return false;
+  SetNum(calc_.vars_[i].Value, v);
+  return true;
+}
+
 // NAME[k] := value with one index: a character of a string variable or an
 // array element, the element's position remembered per statement.
 void Machine::AssignElement(const Stmt& s) {
+  if (s.targetValid && ElementInPlace(s)) return;
   int32_t k;
   if (!SingleIndex(*s.idx1, s.text, k)) return;
   Variant value;

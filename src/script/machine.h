@@ -44,6 +44,8 @@ class Machine {
   // Position of NAME[k], remembered per call site; -1 when absent. name
   // receives the element's full name when the cache could not answer.
   int ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name);
+  // The same from the cache alone; -1 when it cannot answer.
+  int CachedElement(const ByteString& base, int32_t k, const std::vector<int>& cache) const;
   void ClearUndo() {
     undo_.clear();
     erased_.clear();
@@ -70,6 +72,7 @@ class Machine {
   bool SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k);
   const Variant* Peek(const ExprNode& n);
   bool EvalNum(const ExprNode& n, Num& v);
+  const Variant* PeekElement(const ExprNode& n);
   bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);
   bool CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at);
   void ReadElement(const ExprNode& n, Variant& out);
@@ -86,6 +89,7 @@ class Machine {
   void ExecAssign(const Stmt& s);
   void AssignPlain(const Stmt& s);
   bool AssignInPlace(const Stmt& s);
+  bool ElementInPlace(const Stmt& s);
   void AssignElement(const Stmt& s);
   void AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s);
   void ExecIf(const Stmt& s);

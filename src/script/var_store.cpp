@@ -39,13 +39,17 @@ constexpr int32_t kCachedIndices = 1 << 16;
 
 }  // namespace
 
+int Machine::CachedElement(const ByteString& base, int32_t k, const std::vector<int>& cache) const {
+  const TVarList& vars = calc_.vars_;
+  if (k < 0 || static_cast<size_t>(k) >= cache.size()) return -1;
+  int s = cache[k] - 1;
+  return s >= 0 && s < vars.Count() && IsElementName(vars[s].Name, base, k) ? s : -1;
+}
+
 int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name) {
   const TVarList& vars = calc_.vars_;
   bool cacheable = k >= 0 && k < kCachedIndices;
-  if (cacheable && static_cast<size_t>(k) < cache.size()) {
-    int s = cache[k] - 1;
-    if (s >= 0 && s < vars.Count() && IsElementName(vars[s].Name, base, k)) return s;
-  }
+  if (int s = CachedElement(base, k, cache); s >= 0) return s;
   name = base + '[' + std::to_string(k) + ']';
   int s = vars.IndexOf(name);
   if (s >= 0 && cacheable) {
