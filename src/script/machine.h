@@ -43,9 +43,9 @@ class Machine {
   void WriteSlot(int i, Variant&& value);
   // Position of NAME[k], remembered per call site; -1 when absent. name
   // receives the element's full name when the cache could not answer.
-  int ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name);
+  int ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>& cache, ByteString& name);
   // The same from the cache alone; -1 when it cannot answer.
-  int CachedElement(const ByteString& base, int32_t k, const std::vector<int>& cache) const;
+  int CachedElement(const ByteString& base, int32_t k, std::vector<NameCache>& cache) const;
   void ClearUndo() {
     undo_.clear();
     erased_.clear();

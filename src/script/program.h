@@ -57,7 +57,7 @@ struct ExprNode {
   std::vector<ByteString> argNames;  // argument written as a plain name, else ""
   std::unique_ptr<ErrorInfo> fail;
   mutable NameCache var;
-  mutable std::vector<int> arraySlots;  // position + 1 of NAME[k], by k
+  mutable std::vector<NameCache> arraySlots;  // where NAME[k] was, by k
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
@@ -99,7 +99,7 @@ struct Stmt {
   std::unique_ptr<IndexList> idx1, idx2;
   std::unique_ptr<ErrorInfo> badFollow;
   mutable NameCache var;
-  mutable std::vector<int> arraySlots;
+  mutable std::vector<NameCache> arraySlots;
   // expressions: assignment value, condition, FOR start, CASE selector
   ExprUnit expr, bound;
   bool downto = false;

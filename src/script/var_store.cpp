@@ -39,22 +39,24 @@ constexpr int32_t kCachedIndices = 1 << 16;
 
 }  // namespace
 
-int Machine::CachedElement(const ByteString& base, int32_t k, const std::vector<int>& cache) const {
+int Machine::CachedElement(const ByteString& base, int32_t k, std::vector<NameCache>& cache) const {
   const TVarList& vars = calc_.vars_;
   if (k < 0 || static_cast<size_t>(k) >= cache.size()) return -1;
-  int s = cache[k] - 1;
-  return s >= 0 && s < vars.Count() && IsElementName(vars[s].Name, base, k) ? s : -1;
+  NameCache& c = cache[k];
+  if (c.hit == vars.stamp()) return c.slot;
+  if (c.slot < 0 || c.slot >= vars.Count() || !IsElementName(vars[c.slot].Name, base, k)) return -1;
+  c.hit = vars.stamp();
+  return c.slot;
 }
 
-int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name) {
-  const TVarList& vars = calc_.vars_;
-  bool cacheable = k >= 0 && k < kCachedIndices;
+int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>& cache, ByteString& name) {
   if (int s = CachedElement(base, k, cache); s >= 0) return s;
   name = base + '[' + std::to_string(k) + ']';
+  const TVarList& vars = calc_.vars_;
   int s = vars.IndexOf(name);
-  if (s >= 0 && cacheable) {
+  if (s >= 0 && k >= 0 && k < kCachedIndices) {
     if (cache.size() <= static_cast<size_t>(k)) cache.resize(static_cast<size_t>(k) + 1);
-    cache[k] = s + 1;
+    cache[k] = NameCache{s, vars.stamp(), 0};
   }
   return s;
 }
