@@ -253,6 +253,11 @@ void Machine::AssignChar(const ByteString& name, const ByteString& index, const 
 }
 
 bool Machine::Condition(const ExprUnit& unit, bool& value) {
+  Num n;
+  if (unit.root && !unit.trailing && !failed() && EvalNum(*unit.root, n) && n.kind == VarKind::Boolean) {
+    value = n.i != 0;
+    return true;
+  }
   Variant v;
   if (!EvalUnit(unit, v)) {
     Fail("Error in expression", unit.text, 1);
