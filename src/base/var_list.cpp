@@ -69,6 +69,12 @@ void TVarList::Append(TVar var) {
   stamp_ = NextStamp();
 }
 
+void TVarList::Append(const ByteString& name, const Variant& value) {
+  if (indexed_) index_.try_emplace(name, Count());
+  items_.emplace_back(name, value);
+  stamp_ = NextStamp();
+}
+
 void TVarList::Erase(int i) {
   if (i < 0 || i >= Count()) return;
   items_.erase(items_.begin() + i);

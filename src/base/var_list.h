@@ -64,6 +64,7 @@ class TVarList {
   // Appends only when the name is missing and valid.
   bool AddIfMissing(const TVar& var);
   void Append(TVar var);
+  void Append(const ByteString& name, const Variant& value);
   void Reserve(int count) { items_.reserve(static_cast<size_t>(count)); }
   void CopyTo(TVarList& other) const;
   void Erase(int i);

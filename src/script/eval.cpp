@@ -9,63 +9,6 @@ namespace qel {
 
 namespace {
 
-bool FitsInt32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
-
-// Integer-only arithmetic and comparison without leaving the Integer kind;
-// false when the general rules must decide.
-bool FastIntegers(uint8_t code, Variant& left, int64_t a, int64_t b) {
-  switch (code) {
-    case tkPlus: case tkMinus: case tkStar: {
-      int64_t r = code == tkPlus ? a + b : code == tkMinus ? a - b : a * b;  // 32-bit inputs cannot overflow 64
-      if (!FitsInt32(r)) return false;
-      left.SetInteger(static_cast<int32_t>(r));
-      return true;
-    }
-    case tkEq: left.SetBoolean(a == b); return true;
-    case tkNe: left.SetBoolean(a != b); return true;
-    case tkLt: left.SetBoolean(a < b); return true;
-    case tkGt: left.SetBoolean(a > b); return true;
-    case tkLe: left.SetBoolean(a <= b); return true;
-    case tkGe: left.SetBoolean(a >= b); return true;
-    default: return false;
-  }
-}
-
-// Integer and Float operands without text keys or conversions: the common
-// arithmetic of game scripts. False when the general rules must decide.
-bool FastNumbers(uint8_t code, const Variant& l, const Variant& r, Variant& out) {
-  VarKind a = l.kind(), b = r.kind();
-  if (a == VarKind::Integer && b == VarKind::Integer) {
-    int64_t x = l.int_value(), y = r.int_value();
-    if (code == tkSlash) {
-      if (y == 0) return false;
-      out.SetFloat(static_cast<double>(x) / static_cast<double>(y));
-      return true;
-    }
-    return FastIntegers(code, out, x, y);
-  }
-  if ((a != VarKind::Float && a != VarKind::Integer) || (b != VarKind::Float && b != VarKind::Integer)) return false;
-  double x = a == VarKind::Float ? l.float_value() : static_cast<double>(l.int_value());
-  double y = b == VarKind::Float ? r.float_value() : static_cast<double>(r.int_value());
-  if (x != x || y != y) return false;  // NaN: let the general comparison refuse it
-  switch (code) {
-    case tkPlus: out.SetFloat(x + y); return true;
-    case tkMinus: out.SetFloat(x - y); return true;
-    case tkStar: out.SetFloat(x * y); return true;
-    case tkSlash:
-      if (y == 0) return false;
-      out.SetFloat(x / y);
-      return true;
-    case tkEq: out.SetBoolean(x == y); return true;
-    case tkNe: out.SetBoolean(x != y); return true;
-    case tkLt: out.SetBoolean(x < y); return true;
-    case tkGt: out.SetBoolean(x > y); return true;
-    case tkLe: out.SetBoolean(x <= y); return true;
-    case tkGe: out.SetBoolean(x >= y); return true;
-    default: return false;
-  }
-}
-
 void AppendInt(ByteString& s, int64_t v) {
   char buf[24];
   auto r = std::to_chars(buf, buf + sizeof buf, v);
@@ -114,10 +57,10 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
       return;
     }
     case Op::Binary: {
-      // Leaves are read in place when they can be: no copies for the
-      // arithmetic on variables and constants that loops are made of.
-      if (const Variant* l = Peek(*n.a)) {
-        if (const Variant* r = Peek(*n.b); r && FastNumbers(n.code, *l, *r, out)) return;
+      Num v;
+      if (EvalNum(n, v)) {
+        SetNum(out, v);
+        return;
       }
       Eval(*n.a, out);
       if (failed()) return;
@@ -145,13 +88,43 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
   }
 }
 
+// Arithmetic on variables and constants, the stuff of loops, without a
+// Variant for each partial result. It reads only existing variables and
+// calls nothing, so when it gives up the general path may start over.
+bool Machine::EvalNum(const ExprNode& n, Num& v) {
+  switch (n.op) {
+    case Op::Const: return ToNum(n.value, v);
+    case Op::Var: {
+      const Variant* p = n.idx1 ? PeekElement(n) : Peek(n);
+      return p && ToNum(*p, v);
+    }
+    case Op::Binary: {
+      Num a, b;
+      return EvalNum(*n.a, a) && EvalNum(*n.b, b) && FastNum(n.code, a, b, v);
+    }
+    default: return false;
+  }
+}
+
 const Variant* Machine::Peek(const ExprNode& n) {
   if (n.op == Op::Const) return &n.value;
   if (n.op == Op::Var && !n.idx1) {
-    int i = FindSlot(n.name, n.slot, n.missStamp);
+    int i = FindSlot(n.name, n.var);
     if (i >= 0) return &calc_.vars_[i].Value;
   }
   return nullptr;
+}
+
+// NAME[k] with an integer index, when the element is already remembered at
+// this site; null whenever the general path has more to say.
+const Variant* Machine::PeekElement(const ExprNode& n) {
+  if (n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) return nullptr;
+  const ExprUnit& part = n.idx1->parts[0];
+  Num k;
+  if (!part.root || part.trailing || !EvalNum(*part.root, k) || k.kind != VarKind::Integer) return nullptr;
+  if (FindSlot(n.name, n.var) >= 0) return nullptr;
+  int s = CachedElement(n.name, static_cast<int32_t>(k.i), n.arraySlots);
+  return s >= 0 ? &calc_.vars_[s].Value : nullptr;
 }
 
 bool Machine::SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k) {
@@ -201,7 +174,7 @@ bool Machine::EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out) 
 void Machine::ReadVar(const ExprNode& n, Variant& out) {
   TokenRange ctx = unit_->text;
   if (!n.idx1) {
-    if (!Lookup(n.name, n.slot, out, &n.missStamp)) Fail("Variable not found: " + n.name, ctx, 3);
+    if (!Lookup(n.name, n.var, out)) Fail("Variable not found: " + n.name, ctx, 3);
     return;
   }
   if (n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) {
@@ -211,7 +184,7 @@ void Machine::ReadVar(const ExprNode& n, Variant& out) {
   // One index: a character of a string variable or an array element.
   int32_t k;
   if (!SingleIndex(*n.idx1, ctx, k)) return;
-  int slot = FindSlot(n.name, n.slot, n.missStamp);
+  int slot = FindSlot(n.name, n.var);
   if (slot >= 0) {
     CharAt(n.name, calc_.vars_[slot].Value, k, ctx, out);
     return;
@@ -231,9 +204,9 @@ void Machine::ReadElement(const ExprNode& n, Variant& out) {
   ByteString i1, i2;
   if (!EvalIndex(*n.idx1, ctx, i1)) return;
   if (n.idx2 && !EvalIndex(*n.idx2, ctx, i2)) return;
-  bool exists = FindSlot(n.name, n.slot, n.missStamp) >= 0;
+  bool exists = FindSlot(n.name, n.var) >= 0;
   if (!n.idx2 && exists) {
-    if (!Lookup(n.name, n.slot, out)) return;
+    if (!Lookup(n.name, n.var, out)) return;
     Variant whole = std::move(out);
     CharAt(n.name, whole, i1, ctx, out);
     return;

@@ -78,6 +78,10 @@ void Machine::Exec(const Stmt& s) {
 }
 
 void Machine::ExecAssign(const Stmt& s) {
+  if (!s.idx1 && !s.badFollow) {
+    AssignPlain(s);
+    return;
+  }
   if (s.kind == St::Assign && s.idx1 && !s.idx2 && !s.idx1->error && s.idx1->parts.size() == 1 && !s.badFollow) {
     AssignElement(s);
     return;
@@ -95,7 +99,7 @@ void Machine::ExecAssign(const Stmt& s) {
     return;
   }
   if (s.kind == St::ExprStmt) return;
-  bool exists = s.idx1 && FindSlot(s.target, s.slot, s.missStamp) >= 0;
+  bool exists = s.idx1 && FindSlot(s.target, s.var) >= 0;
   bool charIndex = s.idx2 != nullptr;
   if (s.idx1 && !s.idx2 && exists) {
     charIndex = true;
@@ -120,21 +124,73 @@ void Machine::ExecAssign(const Stmt& s) {
     return;
   }
   if (name == &s.target) {
-    int i = FindSlot(s.target, s.slot, s.missStamp);
+    int i = FindSlot(s.target, s.var);
     if (i >= 0) {
       WriteSlot(i, std::move(value));
       return;
     }
-    Store(s.target, value, s.slot);
+    Store(s.target, std::move(value), s.var);
     return;
   }
   int scratch = -1;
   Store(*name, value, scratch);
 }
 
+// NAME := value, the statement loops are made of.
+void Machine::AssignPlain(const Stmt& s) {
+  if (s.kind == St::Assign && s.targetValid && AssignInPlace(s)) return;
+  Variant value;
+  if (!EvalUnit(s.expr, value)) {
+    Fail("Error in expression", s.expr.text, 1);
+    return;
+  }
+  if (s.kind == St::ExprStmt) return;
+  if (!s.targetValid) {
+    Fail("Invalid variable name: " + s.target, s.text, 4);
+    return;
+  }
+  int i = FindSlot(s.target, s.var);
+  if (i >= 0) {
+    WriteSlot(i, std::move(value));
+    return;
+  }
+  Create(s.target, value, i, true);
+}
+
+// Arithmetic on variables and constants written straight into an existing
+// target at top level: no temporary value, nothing to undo. False when the
+// general path must run; nothing has changed then.
+bool Machine::AssignInPlace(const Stmt& s) {
+  const ExprNode* root = s.expr.root.get();
+  if (callDepth_ > 0 || !root || root->op != Op::Binary || s.expr.trailing) return false;
+  Num v;
+  if (!EvalNum(*root, v)) return false;
+  int i = FindSlot(s.target, s.var);
+  if (i < 0) return false;
+  SetNum(calc_.vars_[i].Value, v);
+  return true;
+}
+
+// NAME[k] := arithmetic, with an integer index and the element remembered at
+// this site: written in place at top level. False, with nothing changed,
+// when the general path must run.
+bool Machine::ElementInPlace(const Stmt& s) {
+  const ExprUnit& part = s.idx1->parts[0];
+  const ExprNode* root = s.expr.root.get();
+  if (callDepth_ > 0 || !part.root || part.trailing || !root || s.expr.trailing) return false;
+  Num k, v;
+  if (!EvalNum(*part.root, k) || k.kind != VarKind::Integer || !EvalNum(*root, v)) return false;
+  if (FindSlot(s.target, s.var) >= 0) return false;
+  int i = CachedElement(s.target, static_cast<int32_t>(k.i), s.arraySlots);
+  if (i < 0) return false;
+  SetNum(calc_.vars_[i].Value, v);
+  return true;
+}
+
 // NAME[k] := value with one index: a character of a string variable or an
 // array element, the element's position remembered per statement.
 void Machine::AssignElement(const Stmt& s) {
+  if (s.targetValid && ElementInPlace(s)) return;
   int32_t k;
   if (!SingleIndex(*s.idx1, s.text, k)) return;
   Variant value;
@@ -146,7 +202,7 @@ void Machine::AssignElement(const Stmt& s) {
     Fail("Invalid variable name: " + s.target, s.text, 4);
     return;
   }
-  if (FindSlot(s.target, s.slot, s.missStamp) >= 0) {
+  if (FindSlot(s.target, s.var) >= 0) {
     AssignChar(s.target, std::to_string(k), value, s);
     return;
   }
@@ -197,6 +253,11 @@ void Machine::AssignChar(const ByteString& name, const ByteString& index, const 
 }
 
 bool Machine::Condition(const ExprUnit& unit, bool& value) {
+  Num n;
+  if (unit.root && !unit.trailing && !failed() && EvalNum(*unit.root, n) && n.kind == VarKind::Boolean) {
+    value = n.i != 0;
+    return true;
+  }
   Variant v;
   if (!EvalUnit(unit, v)) {
     Fail("Error in expression", unit.text, 1);
@@ -263,7 +324,7 @@ void Machine::ExecFor(const Stmt& s) {
   }
   int64_t step = s.downto ? -1 : 1;
   for (int64_t i = *start; s.downto ? i >= *bound : i <= *bound; i += step) {
-    int slot = FindSlot(s.target, s.slot, s.missStamp);
+    int slot = FindSlot(s.target, s.var);
     if (slot < 0) {
       Fail("Invalid variable name: " + s.target, s.text, 1);
       return;

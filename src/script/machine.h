@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "script/fast_numbers.h"
 #include "script/program.h"
 #include "script/scriptcalc.h"
 
@@ -26,18 +27,37 @@ class Machine {
 
   // --- variable store (shared with the interpreter's public operations) ---
   int FindSlot(const ByteString& name, int& cache) const;
-  // The same, also remembering an absence until the list's names change.
-  int FindSlot(const ByteString& name, int& cache, uint64_t& miss) const;
-  bool Lookup(const ByteString& name, int& cache, Variant& out, uint64_t* miss = nullptr);
+  // The same for a name of the compiled program: no search and no name
+  // comparison while the list's names stay as they were.
+  int FindSlot(const ByteString& name, NameCache& cache) const {
+    uint64_t stamp = calc_.vars_.stamp();
+    if (cache.hit == stamp) return cache.slot;
+    if (cache.miss == stamp) return -1;
+    return Refind(name, cache);
+  }
+  bool Lookup(const ByteString& name, int& cache, Variant& out);
+  bool Lookup(const ByteString& name, NameCache& cache, Variant& out);
   bool Store(const ByteString& name, const Variant& value, int& cache);
+  bool Store(const ByteString& name, Variant&& value, NameCache& cache);
   void WriteSlot(int i, const Variant& value);
   void WriteSlot(int i, Variant&& value);
   // Position of NAME[k], remembered per call site; -1 when absent. name
   // receives the element's full name when the cache could not answer.
-  int ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name);
-  void ClearUndo() { undo_.clear(); }
+  int ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>& cache, ByteString& name);
+  // The same from the cache alone; -1 when it cannot answer.
+  int CachedElement(const ByteString& base, int32_t k, std::vector<NameCache>& cache) const;
+  void ClearUndo() {
+    undo_.clear();
+    erased_.clear();
+  }
 
  private:
+  int Refind(const ByteString& name, NameCache& cache) const;
+  // A name that is no variable: an element path, or the "Not var" reading.
+  bool LookupAbsent(const ByteString& name, Variant& out);
+  // Stores a name known to be no variable; slot receives its new position.
+  // checked: the name is known to be valid.
+  bool Create(const ByteString& name, const Variant& value, int& slot, bool checked = false);
   // expressions
   void Eval(const ExprNode& n, Variant& out);
   void ReadVar(const ExprNode& n, Variant& out);
@@ -51,6 +71,8 @@ class Machine {
   // One integer index, the common case; false after an error.
   bool SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k);
   const Variant* Peek(const ExprNode& n);
+  bool EvalNum(const ExprNode& n, Num& v);
+  const Variant* PeekElement(const ExprNode& n);
   bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);
   bool CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at);
   void ReadElement(const ExprNode& n, Variant& out);
@@ -65,6 +87,9 @@ class Machine {
   void ExecList(const StmtList& list);
   void Exec(const Stmt& s);
   void ExecAssign(const Stmt& s);
+  void AssignPlain(const Stmt& s);
+  bool AssignInPlace(const Stmt& s);
+  bool ElementInPlace(const Stmt& s);
   void AssignElement(const Stmt& s);
   void AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s);
   void ExecIf(const Stmt& s);
@@ -79,12 +104,14 @@ class Machine {
   void StepHook();
 
   // undo log of variable changes made inside user routines
+  // Erased records are rare; their names wait in erased_, so that the
+  // common records carry no name.
   struct Undo {
     enum Kind : uint8_t { Set, Append, Erase } kind;
     int index;
-    TVar old;
+    Variant old;
   };
-  void AppendVar(TVar var);
+  void AppendVar(const ByteString& name, const Variant& value);
   void EraseSlot(int i);
   void UndoTo(size_t mark);
 
@@ -96,6 +123,7 @@ class Machine {
   int blockLevel_ = -1;
   int callDepth_ = 0;
   std::vector<Undo> undo_;
+  std::vector<ByteString> erased_;
   // Argument lists of host calls, one per nesting level of calls, kept
   // between calls so that their records and string buffers are reused.
   std::vector<std::unique_ptr<TVarList>> argLists_;

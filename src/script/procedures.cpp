@@ -15,23 +15,28 @@ constexpr int kMaxCallDepth = 1000;
 
 void Machine::WriteSlot(int i, const Variant& value) {
   TVar& v = calc_.vars_[i];
-  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, v});
+  if (&value == &v.Value) return;
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, std::move(v.Value)});
   v.Value = value;
 }
 
 void Machine::WriteSlot(int i, Variant&& value) {
   TVar& v = calc_.vars_[i];
-  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, v});
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, std::move(v.Value)});
   v.Value = std::move(value);
 }
 
-void Machine::AppendVar(TVar var) {
-  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Append, calc_.vars_.Count(), TVar{}});
-  calc_.vars_.Append(std::move(var));
+void Machine::AppendVar(const ByteString& name, const Variant& value) {
+  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Append, calc_.vars_.Count(), Variant()});
+  calc_.vars_.Append(name, value);
 }
 
 void Machine::EraseSlot(int i) {
-  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Erase, i, calc_.vars_[i]});
+  TVar& v = calc_.vars_[i];
+  if (callDepth_ > 0) {
+    undo_.push_back(Undo{Undo::Erase, i, std::move(v.Value)});
+    erased_.push_back(v.Name);
+  }
   calc_.vars_.Erase(i);
 }
 
@@ -39,16 +44,18 @@ void Machine::UndoTo(size_t mark) {
   TVarList& vars = calc_.vars_;
   while (undo_.size() > mark) {
     Undo& u = undo_.back();
-    // Bounds are checked because a host function may have cleared the list.
+    // Bounds are checked because a host function may have cleared the list
+    // (which drops the log as well, so a Set always finds its own name).
     switch (u.kind) {
       case Undo::Set:
-        if (u.index < vars.Count()) vars[u.index] = std::move(u.old);
+        if (u.index < vars.Count()) vars[u.index].Value = std::move(u.old);
         break;
       case Undo::Append:
         if (u.index == vars.Count() - 1) vars.PopBack();
         break;
       case Undo::Erase:
-        if (u.index <= vars.Count()) vars.Insert(u.index, std::move(u.old));
+        if (u.index <= vars.Count()) vars.Insert(u.index, TVar{std::move(erased_.back()), std::move(u.old)});
+        erased_.pop_back();
         break;
     }
     undo_.pop_back();
@@ -88,20 +95,20 @@ bool Machine::CallProcedure(const Procedure& proc, const ExprNode& call, Variant
 bool Machine::RunBody(const Procedure& proc, const ExprNode& call, TokenRange ctx, Variant& out, Outs& outs,
                       bool& hasResult) {
   Variant v;
+  proc.paramVars.resize(proc.params.size());
   for (size_t k = 0; k < proc.params.size(); ++k) {
     if (!EvalUnit(call.args[k], v)) {
       Fail("Invalid expression in function params: " + Encode(call.args[k].text), ctx, 7);
       return false;
     }
-    int cache = -1;
-    if (!Store(proc.params[k], v, cache)) {
+    if (!Store(proc.params[k], std::move(v), proc.paramVars[k])) {
       Fail("Duplicate variable name: " + proc.params[k], ctx, 24);
       return false;
     }
   }
   static const ByteString kResult = "RESULT";
   if (proc.isFunction) {
-    int i = calc_.vars_.IndexOf(kResult);
+    int i = FindSlot(kResult, proc.resultVar);
     if (i >= 0) EraseSlot(i);
   }
   ExecList(proc.body);
@@ -120,7 +127,7 @@ bool Machine::RunBody(const Procedure& proc, const ExprNode& call, TokenRange ct
     int i = calc_.vars_.IndexOf(proc.params[k]);
     if (i >= 0) outs.emplace_back(k, calc_.vars_[i].Value);
   }
-  int r = proc.isFunction ? calc_.vars_.IndexOf(kResult) : -1;
+  int r = proc.isFunction ? FindSlot(kResult, proc.resultVar) : -1;
   hasResult = r >= 0;
   if (hasResult) out = calc_.vars_[r].Value;
   return true;

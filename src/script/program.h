@@ -20,6 +20,15 @@ struct ErrorInfo {
   int code = 0;
 };
 
+// Where a name was last found in the variable list. The list's stamp changes
+// whenever a record is added or removed and its names change no other way, so
+// while the stamp stays the same neither a hit nor an absence needs a search.
+struct NameCache {
+  int slot = -1;
+  uint64_t hit = 0;   // stamp at which slot held the name
+  uint64_t miss = 0;  // stamp at which the name was absent
+};
+
 struct ExprNode;
 using ExprPtr = std::unique_ptr<ExprNode>;
 
@@ -47,9 +56,8 @@ struct ExprNode {
   std::vector<ExprUnit> args;
   std::vector<ByteString> argNames;  // argument written as a plain name, else ""
   std::unique_ptr<ErrorInfo> fail;
-  mutable int slot = -1;  // last position of the variable in the list
-  mutable uint64_t missStamp = 0;  // list stamp at which the name was absent
-  mutable std::vector<int> arraySlots;  // position + 1 of NAME[k], by k
+  mutable NameCache var;
+  mutable std::vector<NameCache> arraySlots;  // where NAME[k] was, by k
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
@@ -90,9 +98,8 @@ struct Stmt {
   bool targetValid = false;
   std::unique_ptr<IndexList> idx1, idx2;
   std::unique_ptr<ErrorInfo> badFollow;
-  mutable int slot = -1;
-  mutable uint64_t missStamp = 0;
-  mutable std::vector<int> arraySlots;
+  mutable NameCache var;
+  mutable std::vector<NameCache> arraySlots;
   // expressions: assignment value, condition, FOR start, CASE selector
   ExprUnit expr, bound;
   bool downto = false;
@@ -112,6 +119,8 @@ struct Procedure {
   bool isFunction = false;
   TokenList header, bodyTokens;
   StmtList body;
+  mutable std::vector<NameCache> paramVars;  // one per parameter
+  mutable NameCache resultVar;
 };
 
 class Program : public PreparedScript {

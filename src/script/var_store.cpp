@@ -39,18 +39,24 @@ constexpr int32_t kCachedIndices = 1 << 16;
 
 }  // namespace
 
-int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<int>& cache, ByteString& name) {
+int Machine::CachedElement(const ByteString& base, int32_t k, std::vector<NameCache>& cache) const {
   const TVarList& vars = calc_.vars_;
-  bool cacheable = k >= 0 && k < kCachedIndices;
-  if (cacheable && static_cast<size_t>(k) < cache.size()) {
-    int s = cache[k] - 1;
-    if (s >= 0 && s < vars.Count() && IsElementName(vars[s].Name, base, k)) return s;
-  }
+  if (k < 0 || static_cast<size_t>(k) >= cache.size()) return -1;
+  NameCache& c = cache[k];
+  if (c.hit == vars.stamp()) return c.slot;
+  if (c.slot < 0 || c.slot >= vars.Count() || !IsElementName(vars[c.slot].Name, base, k)) return -1;
+  c.hit = vars.stamp();
+  return c.slot;
+}
+
+int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>& cache, ByteString& name) {
+  if (int s = CachedElement(base, k, cache); s >= 0) return s;
   name = base + '[' + std::to_string(k) + ']';
+  const TVarList& vars = calc_.vars_;
   int s = vars.IndexOf(name);
-  if (s >= 0 && cacheable) {
+  if (s >= 0 && k >= 0 && k < kCachedIndices) {
     if (cache.size() <= static_cast<size_t>(k)) cache.resize(static_cast<size_t>(k) + 1);
-    cache[k] = s + 1;
+    cache[k] = NameCache{s, vars.stamp(), 0};
   }
   return s;
 }
@@ -62,21 +68,34 @@ int Machine::FindSlot(const ByteString& name, int& cache) const {
   return cache;
 }
 
-int Machine::FindSlot(const ByteString& name, int& cache, uint64_t& miss) const {
+int Machine::Refind(const ByteString& name, NameCache& cache) const {
   const TVarList& vars = calc_.vars_;
-  if (cache >= 0 && cache < vars.Count() && SameName(vars[cache].Name, name)) return cache;
-  if (miss == vars.stamp()) return -1;
-  cache = vars.IndexOf(name);
-  if (cache < 0) miss = vars.stamp();
-  return cache;
+  int i = cache.slot;
+  if (i < 0 || i >= vars.Count() || !SameName(vars[i].Name, name)) i = vars.IndexOf(name);
+  if (i >= 0) {
+    cache.slot = i;
+    cache.hit = vars.stamp();
+  } else {
+    cache.miss = vars.stamp();
+  }
+  return i;
 }
 
-bool Machine::Lookup(const ByteString& name, int& cache, Variant& out, uint64_t* miss) {
-  int i = miss ? FindSlot(name, cache, *miss) : FindSlot(name, cache);
-  if (i >= 0) {
-    out = calc_.vars_[i].Value;
-    return true;
-  }
+bool Machine::Lookup(const ByteString& name, int& cache, Variant& out) {
+  int i = FindSlot(name, cache);
+  if (i < 0) return LookupAbsent(name, out);
+  out = calc_.vars_[i].Value;
+  return true;
+}
+
+bool Machine::Lookup(const ByteString& name, NameCache& cache, Variant& out) {
+  int i = FindSlot(name, cache);
+  if (i < 0) return LookupAbsent(name, out);
+  out = calc_.vars_[i].Value;
+  return true;
+}
+
+bool Machine::LookupAbsent(const ByteString& name, Variant& out) {
   ScriptEnv* env = calc_.env();
   PathRead r;
   if (env) r = env->ResolvePath(name, calc_.vars_, out);
@@ -99,12 +118,26 @@ bool Machine::Store(const ByteString& name, const Variant& value, int& cache) {
     WriteSlot(i, value);
     return true;
   }
+  return Create(name, value, cache);
+}
+
+bool Machine::Store(const ByteString& name, Variant&& value, NameCache& cache) {
+  int i = FindSlot(name, cache);
+  if (i >= 0) {
+    WriteSlot(i, std::move(value));
+    return true;
+  }
+  int slot = -1;
+  return Create(name, value, slot);
+}
+
+bool Machine::Create(const ByteString& name, const Variant& value, int& slot, bool checked) {
   ScriptEnv* env = calc_.env();
   if (env && env->AssignPath(name, value, calc_.vars_)) return true;
-  if (!IsValidName(name)) return false;
+  if (!checked && !IsValidName(name)) return false;
   if (name.find('.') != ByteString::npos) calc_.LogLine("Add var " + name + Where(calc_));
-  AppendVar(TVar{name, value});
-  cache = calc_.vars_.Count() - 1;
+  AppendVar(name, value);
+  slot = calc_.vars_.Count() - 1;
   return true;
 }
 
