@@ -25,7 +25,8 @@ PreparedRef InterpreterPool::Prepare(const ByteString& source) { return preparer
 void InterpreterPool::RunScript(TQelElement& element, const PreparedRef& script, TVarList* outVars) {
   ScriptGlobals& g = runtime_.script;
   if (g.ScriptDepth < 1 || g.ScriptDepth >= kSize) {
-    Current().LogLine("Very recursion (in " + element.Description() + " " + g.EventName);
+    // Depth beyond the pool: refused and logged on the deepest interpreter.
+    At(kSize - 1).LogLine("Very recursion (in " + element.Description() + " " + g.EventName);
     return;
   }
   ++g.ScriptDepth;
