@@ -1,0 +1,96 @@
+#include "render/picture.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+#include "render/picture_internal.h"
+
+namespace qel {
+
+using namespace picture_detail;
+
+namespace {
+
+struct JpegErr {
+  jpeg_error_mgr mgr;
+  jmp_buf jump;
+  bool truncated;
+  char message[JMSG_LENGTH_MAX];
+};
+
+void JpegErrorExit(j_common_ptr cinfo) {
+  auto* e = reinterpret_cast<JpegErr*>(cinfo->err);
+  (*cinfo->err->format_message)(cinfo, e->message);
+  longjmp(e->jump, 1);
+}
+
+void JpegEmit(j_common_ptr cinfo, int level) {
+  auto* e = reinterpret_cast<JpegErr*>(cinfo->err);
+  if (level < 0) {
+    cinfo->err->num_warnings++;
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF) e->truncated = true;
+  }
+}
+
+}  // namespace
+
+bool DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& out, std::string* error) {
+  out = TBitmap32{};
+  if (!data || size < 4) return Fail(out, error, "jpeg: too short");
+  jpeg_decompress_struct cinfo;
+  JpegErr jerr;
+  std::memset(&jerr, 0, sizeof jerr);
+  cinfo.err = jpeg_std_error(&jerr.mgr);
+  jerr.mgr.error_exit = JpegErrorExit;
+  jerr.mgr.emit_message = JpegEmit;
+  // Everything that must survive a longjmp lives outside the protected region.
+  TBitmap32* volatile target = new TBitmap32();
+  if (setjmp(jerr.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    delete target;
+    std::string msg = std::string("jpeg: ") + jerr.message;
+    out = TBitmap32{};
+    if (error) *error = msg;
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&cinfo, TRUE);
+  if (cinfo.jpeg_color_space != JCS_GRAYSCALE && cinfo.jpeg_color_space != JCS_YCbCr &&
+      cinfo.jpeg_color_space != JCS_RGB) {
+    jpeg_destroy_decompress(&cinfo);
+    delete target;
+    return Fail(out, error, "jpeg: unsupported colour space");
+  }
+  if (!SizeOk(cinfo.image_width, cinfo.image_height)) {
+    jpeg_destroy_decompress(&cinfo);
+    delete target;
+    return Fail(out, error, "jpeg: bad size");
+  }
+  cinfo.out_color_space = JCS_EXT_BGRA;
+  jpeg_start_decompress(&cinfo);
+  target->Resize(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+  while (cinfo.output_scanline < cinfo.output_height && !jerr.truncated) {
+    JSAMPROW row = reinterpret_cast<JSAMPROW>(&target->pixels[static_cast<size_t>(cinfo.output_scanline) * cinfo.output_width]);
+    jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  bool truncated = jerr.truncated;
+  if (!truncated) jpeg_finish_decompress(&cinfo);
+  truncated = truncated || jerr.truncated;
+  jpeg_destroy_decompress(&cinfo);
+  if (truncated) {
+    delete target;
+    return Fail(out, error, "jpeg: premature end of data");
+  }
+  for (uint32_t& p : target->pixels) p |= 0xFF000000u;
+  out = std::move(*target);
+  delete target;
+  return true;
+}
+
+
+}  // namespace qel
