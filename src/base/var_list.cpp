@@ -65,7 +65,7 @@ int TVarList::IndexOf(const ByteString& name) const {
 
 void TVarList::Appended(const ByteString& name) {
   earlier_.push_back(stamp_);
-  if (!popped_.empty() && popped_.back().name == name) {
+  if (!popped_.empty() && SameName(popped_.back().name, name)) {
     stamp_ = popped_.back().stamp;
     popped_.pop_back();
     return;

@@ -20,6 +20,23 @@ struct TVar {
 bool IsValidName(const ByteString& name);
 bool IsIdentChar(unsigned char c);
 
+// Names are short; a plain loop beats a library call on hot paths.
+inline bool SameName(const ByteString& a, const ByteString& b) {
+  size_t n = a.size();
+  if (n != b.size()) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] != q[i]) return false;
+  return true;
+}
+
+inline bool HasDot(const ByteString& name) {
+  for (char c : name)
+    if (c == '.') return true;
+  return false;
+}
+
 // Lists longer than a few entries keep a hash index of their names (script
 // arrays are many variables named A[1], A[2] ...). Names must not be changed
 // through operator[]; replace whole records or use UpdateValue.
