@@ -63,16 +63,27 @@ int TVarList::IndexOf(const ByteString& name) const {
   return it == index_.end() ? -1 : it->second;
 }
 
+void TVarList::Appended(const ByteString& name) {
+  earlier_.push_back(stamp_);
+  if (!popped_.empty() && SameName(popped_.back().name, name)) {
+    stamp_ = popped_.back().stamp;
+    popped_.pop_back();
+    return;
+  }
+  popped_.clear();
+  stamp_ = NextStamp();
+}
+
 void TVarList::Append(TVar var) {
   if (indexed_) index_.try_emplace(var.Name, Count());
+  Appended(var.Name);
   items_.push_back(std::move(var));
-  stamp_ = NextStamp();
 }
 
 void TVarList::Append(const ByteString& name, const Variant& value) {
   if (indexed_) index_.try_emplace(name, Count());
+  Appended(name);
   items_.emplace_back(name, value);
-  stamp_ = NextStamp();
 }
 
 void TVarList::Erase(int i) {
@@ -93,8 +104,14 @@ void TVarList::PopBack() {
     auto it = index_.find(items_.back().Name);
     if (it != index_.end() && it->second == Count() - 1) index_.erase(it);
   }
+  popped_.push_back(Popped{std::move(items_.back().Name), stamp_});
   items_.pop_back();
-  stamp_ = NextStamp();
+  if (earlier_.empty()) {
+    stamp_ = NextStamp();
+    return;
+  }
+  stamp_ = earlier_.back();
+  earlier_.pop_back();
 }
 
 const TVar* TVarList::Find(const ByteString& name) const {

@@ -20,6 +20,23 @@ struct TVar {
 bool IsValidName(const ByteString& name);
 bool IsIdentChar(unsigned char c);
 
+// Names are short; a plain loop beats a library call on hot paths.
+inline bool SameName(const ByteString& a, const ByteString& b) {
+  size_t n = a.size();
+  if (n != b.size()) return false;
+  const char* p = a.data();
+  const char* q = b.data();
+  for (size_t i = 0; i < n; ++i)
+    if (p[i] != q[i]) return false;
+  return true;
+}
+
+inline bool HasDot(const ByteString& name) {
+  for (char c : name)
+    if (c == '.') return true;
+  return false;
+}
+
 // Lists longer than a few entries keep a hash index of their names (script
 // arrays are many variables named A[1], A[2] ...). Names must not be changed
 // through operator[]; replace whole records or use UpdateValue.
@@ -39,9 +56,12 @@ class TVarList {
     other.Changed();
     return *this;
   }
-  // Identifies the list and its set of names: changes whenever a record is
-  // added or removed, and no two lists ever share one. Lets callers remember
-  // that a name was absent without searching again.
+  // Identifies the list and its sequence of names: no two lists and no two
+  // different sequences ever share one. Lets callers remember where a name
+  // was, or that it was absent, without searching again. Routine calls pop
+  // the names they appended and often append the same names again, so a
+  // record popped from the end brings back the stamp from before its append,
+  // and appending that same name again brings back the one it had.
   uint64_t stamp() const { return stamp_; }
   int Count() const { return static_cast<int>(items_.size()); }
   const TVar& operator[](int i) const { return items_[i]; }
@@ -76,12 +96,24 @@ class TVarList {
   void Changed() {
     DropIndex();
     stamp_ = NextStamp();
+    earlier_.clear();
+    popped_.clear();
   }
+  void Appended(const ByteString& name);
   void DropIndex() const;
   void BuildIndex() const;
 
   std::vector<TVar> items_;
   uint64_t stamp_;
+  // Stamps of the shorter lists that appends grew out of, last on top.
+  std::vector<uint64_t> earlier_;
+  // Records popped since, most recent on top, with the stamp the list had
+  // while it held them.
+  struct Popped {
+    ByteString name;
+    uint64_t stamp;
+  };
+  std::vector<Popped> popped_;
   mutable std::unordered_map<ByteString, int> index_;
   mutable bool indexed_ = false;
 };

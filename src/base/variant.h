@@ -4,6 +4,7 @@
 // handle (see element_handles.h); 0 is nil.
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "base/encoding.h"
 
@@ -23,7 +24,9 @@ class Variant {
   Variant(const Variant& o) : kind_(o.kind_), int_(o.int_), float_(o.float_) {
     if (o.kind_ == VarKind::String) str_ = o.str_;
   }
-  Variant(Variant&& o) noexcept = default;
+  Variant(Variant&& o) noexcept : kind_(o.kind_), int_(o.int_), float_(o.float_) {
+    if (o.kind_ == VarKind::String) str_ = std::move(o.str_);
+  }
   Variant& operator=(const Variant& o) {
     kind_ = o.kind_;
     int_ = o.int_;
@@ -32,7 +35,14 @@ class Variant {
     else if (!str_.empty()) str_.clear();
     return *this;
   }
-  Variant& operator=(Variant&& o) noexcept = default;
+  Variant& operator=(Variant&& o) noexcept {
+    kind_ = o.kind_;
+    int_ = o.int_;
+    float_ = o.float_;
+    if (o.kind_ == VarKind::String) str_ = std::move(o.str_);
+    else if (!str_.empty()) str_.clear();
+    return *this;
+  }
   static Variant Integer(int32_t v) { return Variant(VarKind::Integer, static_cast<int64_t>(v)); }
   static Variant Byte(uint8_t v) { return Variant(VarKind::Byte, static_cast<int64_t>(v)); }
   static Variant ShortInt(int8_t v) { return Variant(VarKind::ShortInt, static_cast<int64_t>(v)); }
@@ -72,6 +82,8 @@ class Variant {
   void SetInt64(int64_t v) { kind_ = VarKind::Int64; int_ = v; str_.clear(); }
   void SetBoolean(bool v) { kind_ = VarKind::Boolean; int_ = v ? 1 : 0; str_.clear(); }
   void SetFloat(double v) { kind_ = VarKind::Float; float_ = v; str_.clear(); }
+  // Back to Empty, keeping the string storage.
+  void Reset() { kind_ = VarKind::Empty; int_ = 0; float_ = 0; str_.clear(); }
   // Text of a String value, for in-place edits.
   ByteString& mutable_string() { return str_; }
 

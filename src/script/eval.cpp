@@ -25,7 +25,7 @@ void Machine::Fail(const ByteString& message, TokenRange text, int code) {
 }
 
 bool Machine::EvalUnit(const ExprUnit& unit, Variant& out) {
-  out = Variant();
+  out.Reset();
   if (failed()) return false;
   if (!unit.root) {
     Fail("Empty string - not expression", unit.text, 1);

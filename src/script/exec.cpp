@@ -158,31 +158,31 @@ void Machine::AssignPlain(const Stmt& s) {
 }
 
 // Arithmetic on variables and constants written straight into an existing
-// target at top level: no temporary value, nothing to undo. False when the
-// general path must run; nothing has changed then.
+// target that no returning call has to restore: no temporary value. False
+// when the general path must run; nothing has changed then.
 bool Machine::AssignInPlace(const Stmt& s) {
   const ExprNode* root = s.expr.root.get();
-  if (callDepth_ > 0 || !root || root->op != Op::Binary || s.expr.trailing) return false;
+  if (!root || root->op != Op::Binary || s.expr.trailing) return false;
   Num v;
   if (!EvalNum(*root, v)) return false;
   int i = FindSlot(s.target, s.var);
-  if (i < 0) return false;
+  if (i < 0 || NeedsUndo(i)) return false;
   SetNum(calc_.vars_[i].Value, v);
   return true;
 }
 
 // NAME[k] := arithmetic, with an integer index and the element remembered at
-// this site: written in place at top level. False, with nothing changed,
-// when the general path must run.
+// this site: written in place when no returning call has to restore it.
+// False, with nothing changed, when the general path must run.
 bool Machine::ElementInPlace(const Stmt& s) {
   const ExprUnit& part = s.idx1->parts[0];
   const ExprNode* root = s.expr.root.get();
-  if (callDepth_ > 0 || !part.root || part.trailing || !root || s.expr.trailing) return false;
+  if (!part.root || part.trailing || !root || s.expr.trailing) return false;
   Num k, v;
   if (!EvalNum(*part.root, k) || k.kind != VarKind::Integer || !EvalNum(*root, v)) return false;
   if (FindSlot(s.target, s.var) >= 0) return false;
   int i = CachedElement(s.target, static_cast<int32_t>(k.i), s.arraySlots);
-  if (i < 0) return false;
+  if (i < 0 || NeedsUndo(i)) return false;
   SetNum(calc_.vars_[i].Value, v);
   return true;
 }
@@ -329,7 +329,7 @@ void Machine::ExecFor(const Stmt& s) {
       Fail("Invalid variable name: " + s.target, s.text, 1);
       return;
     }
-    if (callDepth_ > 0) {
+    if (NeedsUndo(slot)) {
       Variant counter;
       counter.SetInteger(static_cast<int32_t>(i));
       WriteSlot(slot, std::move(counter));

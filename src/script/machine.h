@@ -2,6 +2,7 @@
 // Runs compiled programs for one interpreter: expression evaluation,
 // statement execution, control flow and user routine calls. Every step
 // checks the error state, so the first error unwinds the whole run.
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -49,6 +50,7 @@ class Machine {
   void ClearUndo() {
     undo_.clear();
     erased_.clear();
+    frameBase_ = callDepth_ > 0 ? kNoFrame : 0;
   }
 
  private:
@@ -111,6 +113,9 @@ class Machine {
     int index;
     Variant old;
   };
+  // Slots the innermost call created vanish when it returns, so their old
+  // values need no record.
+  bool NeedsUndo(int i) const { return callDepth_ > 0 && i < frameBase_; }
   void AppendVar(const ByteString& name, const Variant& value);
   void EraseSlot(int i);
   void UndoTo(size_t mark);
@@ -122,6 +127,10 @@ class Machine {
   ByteString gotoLabel_;
   int blockLevel_ = -1;
   int callDepth_ = 0;
+  // First slot created by the innermost call. Once the list was cleared
+  // under a call, every change is recorded until the outermost call returns.
+  static constexpr int kNoFrame = INT32_MAX;
+  int frameBase_ = 0;
   std::vector<Undo> undo_;
   std::vector<ByteString> erased_;
   // Argument lists of host calls, one per nesting level of calls, kept

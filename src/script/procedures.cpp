@@ -16,13 +16,13 @@ constexpr int kMaxCallDepth = 1000;
 void Machine::WriteSlot(int i, const Variant& value) {
   TVar& v = calc_.vars_[i];
   if (&value == &v.Value) return;
-  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, std::move(v.Value)});
+  if (NeedsUndo(i)) undo_.push_back(Undo{Undo::Set, i, std::move(v.Value)});
   v.Value = value;
 }
 
 void Machine::WriteSlot(int i, Variant&& value) {
   TVar& v = calc_.vars_[i];
-  if (callDepth_ > 0) undo_.push_back(Undo{Undo::Set, i, std::move(v.Value)});
+  if (NeedsUndo(i)) undo_.push_back(Undo{Undo::Set, i, std::move(v.Value)});
   v.Value = std::move(value);
 }
 
@@ -36,6 +36,7 @@ void Machine::EraseSlot(int i) {
   if (callDepth_ > 0) {
     undo_.push_back(Undo{Undo::Erase, i, std::move(v.Value)});
     erased_.push_back(v.Name);
+    if (i < frameBase_ && frameBase_ != kNoFrame) --frameBase_;
   }
   calc_.vars_.Erase(i);
 }
@@ -75,10 +76,13 @@ bool Machine::CallProcedure(const Procedure& proc, const ExprNode& call, Variant
   Outs outs;
   bool hasResult = false;
   size_t mark = undo_.size();
+  int callerBase = frameBase_;
+  if (frameBase_ != kNoFrame) frameBase_ = calc_.vars_.Count();
   ++callDepth_;
   bool ok = RunBody(proc, call, ctx, out, outs, hasResult);
   UndoTo(mark);
   --callDepth_;
+  if (frameBase_ != kNoFrame || callDepth_ == 0) frameBase_ = callerBase;
   if (!ok) return false;
   // Parameters passed as plain variables are in-out.
   for (auto& [k, value] : outs) {

@@ -13,17 +13,6 @@ ByteString Where(const TScriptCalc& calc) {
   return env ? " (in " + env->Place() + " " + env->EventName() : ByteString(" (in  ");
 }
 
-// Names are short; a plain loop beats a library call on this hot path.
-inline bool SameName(const ByteString& a, const ByteString& b) {
-  size_t n = a.size();
-  if (n != b.size()) return false;
-  const char* p = a.data();
-  const char* q = b.data();
-  for (size_t i = 0; i < n; ++i)
-    if (p[i] != q[i]) return false;
-  return true;
-}
-
 // name == base + "[" + k + "]", without building the text.
 bool IsElementName(const ByteString& name, const ByteString& base, int32_t k) {
   char digits[16];
@@ -135,7 +124,7 @@ bool Machine::Create(const ByteString& name, const Variant& value, int& slot, bo
   ScriptEnv* env = calc_.env();
   if (env && env->AssignPath(name, value, calc_.vars_)) return true;
   if (!checked && !IsValidName(name)) return false;
-  if (name.find('.') != ByteString::npos) calc_.LogLine("Add var " + name + Where(calc_));
+  if (HasDot(name)) calc_.LogLine("Add var " + name + Where(calc_));
   AppendVar(name, value);
   slot = calc_.vars_.Count() - 1;
   return true;
