@@ -66,9 +66,27 @@ class Machine {
   void CallHost(const ExprNode& n, Variant& out);
   void CallProc(const ExprNode& n, Variant& out);
   bool CallProcedure(const Procedure& proc, const ExprNode& call, Variant& out);
+  bool CallGeneral(const Procedure& proc, const ExprNode& call, Variant& out);
   using Outs = std::vector<std::pair<size_t, Variant>>;
   bool RunBody(const Procedure& proc, const ExprNode& call, TokenRange ctx, Variant& out, Outs& outs,
                bool& hasResult);
+  // functions run in frames (frames.cpp)
+  enum class FrameRun { Done, Declined, Dropped };
+  struct FrameSlot {
+    Variant value;
+    bool set = false;
+  };
+  bool FramesAllowed(const Procedure& proc, const ExprNode& call) const;
+  FrameRun CallFramed(const Procedure& proc, const ExprNode& call, Variant& out);
+  bool EntryArg(const ExprNode& n, Variant& out);
+  bool FrameBinary(uint8_t code, Variant& left, const Variant& right) const;
+  bool RunFrame(const Procedure& proc, size_t base, Variant& result);
+  bool FrameList(const StmtList& list, size_t base, bool& exited);
+  bool FrameStmt(const Stmt& s, size_t base, bool& exited);
+  bool FrameCondition(const ExprNode& n, size_t base, bool& value);
+  bool FrameNum(const ExprNode& n, size_t base, Num& v) const;
+  bool FrameEval(const ExprNode& n, size_t base, Variant& out);
+  bool FrameCall(const ExprNode& n, size_t base, Variant& out);
   bool EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out);
   // One integer index, the common case; false after an error.
   bool SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k);
@@ -127,6 +145,12 @@ class Machine {
   ByteString gotoLabel_;
   int blockLevel_ = -1;
   int callDepth_ = 0;
+  // Deep enough for real recursion, shallow enough for the native stack.
+  static constexpr int kMaxCallDepth = 1000;
+  std::vector<FrameSlot> frame_;
+  // Set while a dropped framed call is made again the general way, so that
+  // the calls inside it do not try frames again and again.
+  bool generalOnly_ = false;
   // First slot created by the innermost call. Once the list was cleared
   // under a call, every change is recorded until the outermost call returns.
   static constexpr int kNoFrame = INT32_MAX;

@@ -6,13 +6,6 @@
 
 namespace qel {
 
-namespace {
-
-// Deep enough for real recursion, shallow enough for the native stack.
-constexpr int kMaxCallDepth = 1000;
-
-}  // namespace
-
 void Machine::WriteSlot(int i, const Variant& value) {
   TVar& v = calc_.vars_[i];
   if (&value == &v.Value) return;
@@ -64,6 +57,20 @@ void Machine::UndoTo(size_t mark) {
 }
 
 bool Machine::CallProcedure(const Procedure& proc, const ExprNode& call, Variant& out) {
+  if (FramesAllowed(proc, call)) {
+    FrameRun r = CallFramed(proc, call, out);
+    if (r == FrameRun::Done) return true;
+    if (r == FrameRun::Dropped) {
+      generalOnly_ = true;
+      bool ok = CallGeneral(proc, call, out);
+      generalOnly_ = false;
+      return ok;
+    }
+  }
+  return CallGeneral(proc, call, out);
+}
+
+bool Machine::CallGeneral(const Procedure& proc, const ExprNode& call, Variant& out) {
   TokenRange ctx = unit_->text;
   if (call.args.size() != proc.params.size()) {
     Fail("Wrong parameters amount, procedure " + proc.name, ctx, 7);

@@ -30,6 +30,7 @@ struct NameCache {
 };
 
 struct ExprNode;
+struct Procedure;
 using ExprPtr = std::unique_ptr<ExprNode>;
 
 // One expression as Evaluate sees it: errors inside report its text.
@@ -63,6 +64,10 @@ struct ExprNode {
   mutable int funcIndex = -1;
   mutable const void* procOwner = nullptr;  // program whose routine procCache is
   mutable const void* procCache = nullptr;
+  // Inside routines that run in a frame: the frame slot of a name, and the
+  // routine a call names.
+  int slot = -1;
+  const Procedure* callee = nullptr;
 };
 
 struct StmtList;
@@ -100,6 +105,7 @@ struct Stmt {
   std::unique_ptr<ErrorInfo> badFollow;
   mutable NameCache var;
   mutable std::vector<NameCache> arraySlots;
+  int slot = -1;  // frame slot of the target, in routines that run in a frame
   // expressions: assignment value, condition, FOR start, CASE selector
   ExprUnit expr, bound;
   bool downto = false;
@@ -121,6 +127,12 @@ struct Procedure {
   StmtList body;
   mutable std::vector<NameCache> paramVars;  // one per parameter
   mutable NameCache resultVar;
+  // A function whose body sees nothing but its parameters, RESULT and other
+  // such functions may keep them in a frame instead of the variable list.
+  bool framed = false;
+  std::vector<int> paramSlots;  // frame slot of each parameter
+  int resultSlot = -1;
+  int frameSize = 0;
 };
 
 class Program : public PreparedScript {

@@ -3,6 +3,7 @@
 #include "elements/runtime.h"
 #include "script/compiler.h"
 #include "script/declarations.h"
+#include "script/frame_check.h"
 #include "script/machine.h"
 
 namespace qel {
@@ -24,6 +25,7 @@ void CompileProgram(Program& program, const TFuncList& funcs) {
     const TokenList& b = proc->bodyTokens;
     proc->body = compiler.CompileList(TokenRange{b.data(), b.data() + b.size()});
   }
+  MarkFramedRoutines(program);
 }
 
 }  // namespace

@@ -1,0 +1,135 @@
+#include "script/frame_check.h"
+
+#include "script/tokens.h"
+
+namespace qel {
+
+namespace {
+
+class FrameCheck {
+ public:
+  FrameCheck(const Program& program, Procedure& proc) : program_(program), proc_(proc) {}
+
+  bool Run() {
+    for (const ByteString& p : proc_.params) {
+      if (p == "RESULT" || HasDot(p)) return false;
+      proc_.paramSlots.push_back(SlotOf(p, true));
+    }
+    proc_.resultSlot = SlotOf("RESULT", true);
+    proc_.frameSize = static_cast<int>(names_.size());
+    return List(proc_.body);
+  }
+
+ private:
+  int SlotOf(const ByteString& name, bool add) {
+    for (size_t i = 0; i < names_.size(); ++i)
+      if (names_[i] == name) return static_cast<int>(i);
+    if (!add) return -1;
+    names_.push_back(name);
+    return static_cast<int>(names_.size() - 1);
+  }
+
+  bool List(StmtList& list) {
+    for (Stmt& s : list.items)
+      if (!Statement(s)) return false;
+    return true;
+  }
+
+  bool Statement(Stmt& s) {
+    if (s.hasLabel || s.cutError || s.staged) return false;
+    switch (s.kind) {
+      case St::Assign:
+        if (!s.targetValid || s.idx1 || s.badFollow) return false;
+        s.slot = SlotOf(s.target, false);
+        return s.slot >= 0 && Unit(s.expr);
+      case St::ExprStmt: return !s.idx1 && !s.badFollow && Unit(s.expr);
+      case St::Block: return List(*s.body);
+      case St::If:
+        if (s.branchError || !Unit(s.expr)) return false;
+        return (!s.body || List(*s.body)) && (!s.elseBody || List(*s.elseBody));
+      case St::Flow: return s.flow == tkExit;
+      default: return false;
+    }
+  }
+
+  bool Unit(const ExprUnit& u) { return u.root && !u.trailing && Expr(*u.root); }
+
+  bool Expr(ExprNode& n) {
+    switch (n.op) {
+      case Op::Const: return true;
+      case Op::Var:
+        if (n.idx1) return false;
+        n.slot = SlotOf(n.name, false);
+        return n.slot >= 0;
+      case Op::Unary: return Expr(*n.a);
+      case Op::Binary: return Expr(*n.a) && Expr(*n.b);
+      case Op::ProcCall: return Call(n);
+      default: return false;
+    }
+  }
+
+  bool Call(ExprNode& n) {
+    n.callee = program_.FindProc(n.name);
+    if (!n.callee || !n.callee->isFunction || n.args.size() != n.callee->params.size()) return false;
+    for (size_t k = 0; k < n.args.size(); ++k) {
+      if (!Unit(n.args[k])) return false;
+      // An argument sees the parameters stored before it.
+      for (size_t j = 0; j < k; ++j)
+        if (Reads(*n.args[k].root, n.callee->params[j])) return false;
+      // Copy-out goes to the name the argument reads.
+      const ExprNode& root = *n.args[k].root;
+      if (!n.argNames[k].empty() && (root.op != Op::Var || root.name != n.argNames[k])) return false;
+    }
+    return true;
+  }
+
+  static bool Reads(const ExprNode& n, const ByteString& name) {
+    if (n.op == Op::Var && n.name == name) return true;
+    if (n.a && Reads(*n.a, name)) return true;
+    if (n.b && Reads(*n.b, name)) return true;
+    for (const ExprUnit& u : n.args)
+      if (u.root && Reads(*u.root, name)) return true;
+    return false;
+  }
+
+  const Program& program_;
+  Procedure& proc_;
+  std::vector<ByteString> names_;
+};
+
+// Framed only while every function it calls is framed too.
+bool CallsUnframed(const ExprNode& n) {
+  if (n.op == Op::ProcCall && !n.callee->framed) return true;
+  if (n.a && CallsUnframed(*n.a)) return true;
+  if (n.b && CallsUnframed(*n.b)) return true;
+  for (const ExprUnit& u : n.args)
+    if (u.root && CallsUnframed(*u.root)) return true;
+  return false;
+}
+
+bool CallsUnframed(const StmtList& list) {
+  for (const Stmt& s : list.items) {
+    if (s.expr.root && CallsUnframed(*s.expr.root)) return true;
+    if (s.body && CallsUnframed(*s.body)) return true;
+    if (s.elseBody && CallsUnframed(*s.elseBody)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void MarkFramedRoutines(Program& program) {
+  for (auto& [name, proc] : program.procs)
+    proc->framed = proc->isFunction && FrameCheck(program, *proc).Run();
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (auto& [name, proc] : program.procs) {
+      if (proc->framed && CallsUnframed(proc->body)) {
+        proc->framed = false;
+        changed = true;
+      }
+    }
+  }
+}
+
+}  // namespace qel

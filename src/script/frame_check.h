@@ -1,0 +1,13 @@
+#pragma once
+// Finds the functions that may run in a frame of their own: their bodies
+// cannot tell whether their names live in the variable list, because they
+// read and write only their parameters and RESULT, call only such functions
+// and reach no host function, element or label.
+#include "script/program.h"
+
+namespace qel {
+
+// Sets framed and the frame slots of every such routine of the program.
+void MarkFramedRoutines(Program& program);
+
+}  // namespace qel

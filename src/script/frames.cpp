@@ -1,0 +1,213 @@
+// Framed functions (see frame_check.h) keep their parameters and RESULT in
+// slots of a frame stack instead of the variable list, which saves the
+// stores, searches and undo records of the general call. Nothing a framed
+// body does is visible outside its frames, so whenever it meets anything but
+// the plain case (an error, a name not yet set, the depth limit) the whole
+// call is dropped and made again the general way, which then says exactly
+// what the general way says.
+#include "script/machine.h"
+#include "script/operators.h"
+
+namespace qel {
+
+namespace {
+
+bool ReadsAny(const ExprNode& n, const std::vector<ByteString>& names, size_t count) {
+  if (n.op == Op::Var)
+    for (size_t j = 0; j < count; ++j)
+      if (n.name == names[j]) return true;
+  if (n.a && ReadsAny(*n.a, names, count)) return true;
+  return n.b && ReadsAny(*n.b, names, count);
+}
+
+}  // namespace
+
+bool Machine::FramesAllowed(const Procedure& proc, const ExprNode& call) const {
+  return proc.framed && !generalOnly_ && !calc_.env() && !calc_.OnStep && !calc_.StopRequested && !failed() &&
+         call.args.size() == proc.params.size() && callDepth_ < kMaxCallDepth;
+}
+
+// Operators as the general evaluation applies them, minus the language
+// table, which is left to it.
+bool Machine::FrameBinary(uint8_t code, Variant& left, const Variant& right) const {
+  if (FastNumbers(code, left, right, left)) return true;
+  auto quoted = [](const Variant& v) {
+    return v.IsString() && !v.string_value().empty() && v.string_value()[0] == '"';
+  };
+  if (quoted(left) || quoted(right)) return false;
+  if (code == tkPlus && left.IsString() && right.IsString()) {
+    left.mutable_string() += right.string_value();
+    return true;
+  }
+  return ApplyBinary(code, left, right);
+}
+
+// An argument of the outermost framed call, read from the variable list.
+bool Machine::EntryArg(const ExprNode& n, Variant& out) {
+  switch (n.op) {
+    case Op::Const: out = n.value; return true;
+    case Op::Var: {
+      if (n.idx1) return false;
+      int i = FindSlot(n.name, n.var);
+      if (i < 0) return false;
+      out = calc_.vars_[i].Value;
+      return true;
+    }
+    case Op::Unary:
+      if (!EntryArg(*n.a, out)) return false;
+      return n.code == tkMinus ? Negate(out) : LogicalNot(out);
+    case Op::Binary: {
+      Variant right;
+      return EntryArg(*n.a, out) && EntryArg(*n.b, right) && FrameBinary(n.code, out, right);
+    }
+    default: return false;
+  }
+}
+
+Machine::FrameRun Machine::CallFramed(const Procedure& proc, const ExprNode& call, Variant& out) {
+  size_t top = frame_.size();
+  frame_.resize(top + static_cast<size_t>(proc.frameSize));
+  for (size_t k = 0; k < call.args.size(); ++k) {
+    const ExprUnit& arg = call.args[k];
+    Variant v;
+    // An argument sees the parameters stored before it.
+    if (!arg.root || arg.trailing || ReadsAny(*arg.root, proc.params, k) || !EntryArg(*arg.root, v)) {
+      frame_.resize(top);
+      return FrameRun::Declined;
+    }
+    frame_[top + static_cast<size_t>(proc.paramSlots[k])] = FrameSlot{std::move(v), true};
+  }
+  Variant result;
+  bool ok = RunFrame(proc, top, result);
+  if (ok) {
+    for (size_t k = 0; k < call.args.size(); ++k) {
+      if (call.argNames[k].empty()) continue;
+      int i = calc_.vars_.IndexOf(call.argNames[k]);
+      if (i >= 0) WriteSlot(i, frame_[top + static_cast<size_t>(proc.paramSlots[k])].value);
+    }
+    out = std::move(result);
+  }
+  frame_.resize(top);
+  return ok ? FrameRun::Done : FrameRun::Dropped;
+}
+
+bool Machine::RunFrame(const Procedure& proc, size_t base, Variant& result) {
+  if (callDepth_ >= kMaxCallDepth) return false;
+  ++callDepth_;
+  bool exited = false;
+  bool ok = FrameList(proc.body, base, exited);
+  --callDepth_;
+  FrameSlot& r = frame_[base + static_cast<size_t>(proc.resultSlot)];
+  if (!ok || !r.set) return false;
+  result = std::move(r.value);
+  return true;
+}
+
+bool Machine::FrameList(const StmtList& list, size_t base, bool& exited) {
+  for (const Stmt& s : list.items) {
+    if (!FrameStmt(s, base, exited)) return false;
+    if (exited) return true;
+  }
+  return true;
+}
+
+bool Machine::FrameStmt(const Stmt& s, size_t base, bool& exited) {
+  switch (s.kind) {
+    case St::Assign: {
+      Variant v;
+      if (!FrameEval(*s.expr.root, base, v)) return false;
+      frame_[base + static_cast<size_t>(s.slot)] = FrameSlot{std::move(v), true};
+      return true;
+    }
+    case St::ExprStmt: {
+      Variant v;
+      return FrameEval(*s.expr.root, base, v);
+    }
+    case St::Block: return FrameList(*s.body, base, exited);
+    case St::If: {
+      bool c;
+      if (!FrameCondition(*s.expr.root, base, c)) return false;
+      const StmtList* branch = c ? s.body.get() : s.elseBody.get();
+      return !branch || FrameList(*branch, base, exited);
+    }
+    case St::Flow: exited = true; return true;
+    default: return false;
+  }
+}
+
+bool Machine::FrameCondition(const ExprNode& n, size_t base, bool& value) {
+  Num num;
+  if (FrameNum(n, base, num) && num.kind == VarKind::Boolean) {
+    value = num.i != 0;
+    return true;
+  }
+  Variant v;
+  if (!FrameEval(n, base, v)) return false;
+  auto b = v.ToBoolean();
+  if (!b) return false;
+  value = *b;
+  return true;
+}
+
+bool Machine::FrameNum(const ExprNode& n, size_t base, Num& v) const {
+  switch (n.op) {
+    case Op::Const: return ToNum(n.value, v);
+    case Op::Var: {
+      const FrameSlot& s = frame_[base + static_cast<size_t>(n.slot)];
+      return s.set && ToNum(s.value, v);
+    }
+    case Op::Binary: {
+      Num a, b;
+      return FrameNum(*n.a, base, a) && FrameNum(*n.b, base, b) && FastNum(n.code, a, b, v);
+    }
+    default: return false;
+  }
+}
+
+bool Machine::FrameEval(const ExprNode& n, size_t base, Variant& out) {
+  switch (n.op) {
+    case Op::Const: out = n.value; return true;
+    case Op::Var: {
+      const FrameSlot& s = frame_[base + static_cast<size_t>(n.slot)];
+      if (!s.set) return false;
+      out = s.value;
+      return true;
+    }
+    case Op::ProcCall: return FrameCall(n, base, out);
+    case Op::Unary:
+      if (!FrameEval(*n.a, base, out)) return false;
+      return n.code == tkMinus ? Negate(out) : LogicalNot(out);
+    case Op::Binary: {
+      Num v;
+      if (FrameNum(n, base, v)) {
+        SetNum(out, v);
+        return true;
+      }
+      Variant right;
+      return FrameEval(*n.a, base, out) && FrameEval(*n.b, base, right) && FrameBinary(n.code, out, right);
+    }
+    default: return false;
+  }
+}
+
+bool Machine::FrameCall(const ExprNode& n, size_t base, Variant& out) {
+  const Procedure& proc = *n.callee;
+  size_t top = frame_.size();
+  frame_.resize(top + static_cast<size_t>(proc.frameSize));
+  for (size_t k = 0; k < n.args.size(); ++k) {
+    Variant v;
+    if (!FrameEval(*n.args[k].root, base, v)) return false;
+    frame_[top + static_cast<size_t>(proc.paramSlots[k])] = FrameSlot{std::move(v), true};
+  }
+  if (!RunFrame(proc, top, out)) return false;
+  // Parameters passed as plain names are in-out.
+  for (size_t k = 0; k < n.args.size(); ++k) {
+    if (n.argNames[k].empty()) continue;
+    frame_[base + static_cast<size_t>(n.args[k].root->slot)].value =
+        frame_[top + static_cast<size_t>(proc.paramSlots[k])].value;
+  }
+  frame_.resize(top);
+  return true;
+}
+
+}  // namespace qel
