@@ -107,6 +107,8 @@ class TQelElement {
   virtual void ReloadRes();
   virtual bool GetValue(const ByteString& name, Variant& value);
   virtual bool SetValue(const ByteString& name, const Variant& value);
+  // False only when SetValue surely refuses every value of that name.
+  virtual bool MayTakeValue(const ByteString& name) const;
 
   // Width of the element's text as drawn, for the TEXTSZ keyword; only texts have one.
   virtual std::optional<double> TextWidthForScripts() const { return std::nullopt; }

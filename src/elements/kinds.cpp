@@ -112,6 +112,10 @@ bool TQelImList::GetValue(const ByteString& name, Variant& value) {
   return false;
 }
 
+bool TQelImList::MayTakeValue(const ByteString& name) const {
+  return TQelElement::MayTakeValue(name) || name == "ELEMENTS";
+}
+
 bool TQelImList::SetValue(const ByteString& name, const Variant& value) {
   if (TQelElement::SetValue(name, value)) return true;
   if (name != "ELEMENTS") return false;

@@ -113,6 +113,7 @@ class TQelImList : public TSizedElement {
   const ElementClass& Class() const override;
   bool GetValue(const ByteString& name, Variant& value) override;
   bool SetValue(const ByteString& name, const Variant& value) override;
+  bool MayTakeValue(const ByteString& name) const override;
 
   struct Entry {
     ElementRef image = 0;  // not owned; a destroyed image reads as nil

@@ -125,6 +125,10 @@ bool TQelElement::GetKeyword(const ByteString& name, Variant& value) {
   return false;
 }
 
+bool TQelElement::MayTakeValue(const ByteString& name) const {
+  return (Vars && Vars->Find(name)) || Class().FindProperty(name) >= 0 || name == "CURSOR";
+}
+
 bool TQelElement::SetValue(const ByteString& name, const Variant& value) {
   Variant translated;
   const Variant* v = &value;

@@ -116,6 +116,38 @@ bool CallsUnframed(const StmtList& list) {
   return false;
 }
 
+void Reach(const Procedure& proc, std::vector<const Procedure*>& seen, std::vector<ByteString>& names);
+
+void Reach(const ExprNode& n, std::vector<const Procedure*>& seen, std::vector<ByteString>& names) {
+  if (n.op == Op::ProcCall) Reach(*n.callee, seen, names);
+  if (n.a) Reach(*n.a, seen, names);
+  if (n.b) Reach(*n.b, seen, names);
+  for (const ExprUnit& u : n.args)
+    if (u.root) Reach(*u.root, seen, names);
+}
+
+void Reach(const StmtList& list, std::vector<const Procedure*>& seen, std::vector<ByteString>& names) {
+  for (const Stmt& s : list.items) {
+    if (s.expr.root) Reach(*s.expr.root, seen, names);
+    if (s.body) Reach(*s.body, seen, names);
+    if (s.elseBody) Reach(*s.elseBody, seen, names);
+  }
+}
+
+void Reach(const Procedure& proc, std::vector<const Procedure*>& seen, std::vector<ByteString>& names) {
+  for (const Procedure* p : seen)
+    if (p == &proc) return;
+  seen.push_back(&proc);
+  auto add = [&names](const ByteString& name) {
+    for (const ByteString& n : names)
+      if (n == name) return;
+    names.push_back(name);
+  };
+  for (const ByteString& p : proc.params) add(p);
+  add("RESULT");
+  Reach(proc.body, seen, names);
+}
+
 }  // namespace
 
 void MarkFramedRoutines(Program& program) {
@@ -129,6 +161,11 @@ void MarkFramedRoutines(Program& program) {
         changed = true;
       }
     }
+  }
+  for (auto& [name, proc] : program.procs) {
+    if (!proc->framed) continue;
+    std::vector<const Procedure*> seen;
+    Reach(*proc, seen, proc->reachedNames);
   }
 }
 

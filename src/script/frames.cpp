@@ -23,8 +23,14 @@ bool ReadsAny(const ExprNode& n, const std::vector<ByteString>& names, size_t co
 }  // namespace
 
 bool Machine::FramesAllowed(const Procedure& proc, const ExprNode& call) const {
-  return proc.framed && !generalOnly_ && !calc_.env() && !calc_.OnStep && !calc_.StopRequested && !failed() &&
-         call.args.size() == proc.params.size() && callDepth_ < kMaxCallDepth;
+  if (!proc.framed || generalOnly_ || calc_.OnStep || calc_.StopRequested || failed() ||
+      call.args.size() != proc.params.size() || callDepth_ >= kMaxCallDepth)
+    return false;
+  // A name the running element takes never becomes a variable.
+  if (ScriptEnv* env = calc_.env())
+    for (const ByteString& name : proc.reachedNames)
+      if (env->MayTake(name)) return false;
+  return true;
 }
 
 // Operators as the general evaluation applies them, minus the language

@@ -46,6 +46,11 @@ bool GameEnv::AssignPath(const ByteString& path, const Variant& value, const TVa
   return element->SetValue(last, value);
 }
 
+bool GameEnv::MayTake(const ByteString& name) const {
+  TQelElement* e = CurrentElement();
+  return e && e->MayTakeValue(name);
+}
+
 ByteString GameEnv::Place() const {
   TQelElement* e = CurrentElement();
   return e ? e->Id + " <" + e->ClassName() + ">" : ByteString();

@@ -12,6 +12,7 @@ class GameEnv : public ScriptEnv {
 
   PathRead ResolvePath(const ByteString& path, const TVarList& vars, Variant& value) override;
   bool AssignPath(const ByteString& path, const Variant& value, const TVarList& vars) override;
+  bool MayTake(const ByteString& name) const override;
   ByteString Place() const override;
   ByteString EventName() const override { return runtime_.script.EventName; }
   bool SaveErr() const override { return root_.SaveErr; }

@@ -133,6 +133,9 @@ struct Procedure {
   std::vector<int> paramSlots;  // frame slot of each parameter
   int resultSlot = -1;
   int frameSize = 0;
+  // Every parameter and RESULT of the framed functions a call may reach:
+  // the names an element must not take for frames to be used.
+  std::vector<ByteString> reachedNames;
 };
 
 class Program : public PreparedScript {

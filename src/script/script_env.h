@@ -24,6 +24,9 @@ class ScriptEnv {
   virtual PathRead ResolvePath(const ByteString& path, const TVarList& vars, Variant& value) = 0;
   // Writes through a dotted path; true only when an element took the value.
   virtual bool AssignPath(const ByteString& path, const Variant& value, const TVarList& vars) = 0;
+  // False only when AssignPath surely refuses every value of this plain
+  // (undotted) name, which then can only be a script variable.
+  virtual bool MayTake(const ByteString&) const { return true; }
   // "Id <ClassName>" of the current element, or "" when there is none.
   virtual ByteString Place() const = 0;
   virtual ByteString EventName() const = 0;

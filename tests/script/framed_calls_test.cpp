@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "elements/kinds.h"
+#include "elements/qel_db.h"
+#include "script/interpreter_pool.h"
 #include "script/program.h"
 #include "script_test_util.h"
 
@@ -131,6 +134,53 @@ TEST(FramedCalls, OnlyFunctionsBlindToTheCallerAreFramed) {
   ASSERT_EQ(calc.ErrorCode(), 0);
   for (const char* name : {"FIB", "M", "L"}) EXPECT_TRUE(p->FindProc(name)->framed) << name;
   for (const char* name : {"H", "K", "Z", "R", "ARR", "LOOP", "P"}) EXPECT_FALSE(p->FindProc(name)->framed) << name;
+}
+
+// A game whose running element has the property X and the variables V and
+// RESULT: names it takes are never variables, so the general way must run.
+struct Scene {
+  explicit Scene(bool general) {
+    knob = db.CreateChild("TQelScreen")->CreateChild("TQelImage");
+    knob->Vars = std::make_unique<TVarList>();
+    knob->Vars->Append("V", Variant::Integer(1));
+    if (general)
+      for (int i = 0; i < InterpreterPool::kSize; ++i) pool.At(i).OnStep = [] {};
+  }
+  Outcome Run(const std::string& source, bool elementResult) {
+    if (elementResult) knob->Vars->Append("RESULT", Variant::Integer(0));
+    runtime.script.EventName = "ms_Down";
+    knob->SetEventSource(evMouseDown, source);
+    knob->RunScript(knob->Event(evMouseDown).prepared, nullptr);
+    TScriptCalc& calc = pool.At(1);
+    Outcome o;
+    o.code = calc.ErrorCode();
+    o.message = calc.ErrorMessage();
+    for (const TVar& v : calc.Variables()) o.vars.emplace_back(v.Name, v.Value);
+    for (const TVar& v : *knob->Vars) o.vars.emplace_back("element " + v.Name, v.Value);
+    o.vars.emplace_back("X", Variant::Integer(static_cast<int32_t>(knob->X())));
+    return o;
+  }
+
+  Runtime runtime;
+  TQelDB db{&runtime};
+  InterpreterPool pool{runtime, db, nullptr};
+  TQelElement* knob = nullptr;
+};
+
+TEST(FramedCalls, NamesTheRunningElementTakesStayWithIt) {
+  for (std::string source : {
+           std::string(kFib) + "F := FIB(10);",
+           std::string("FUNCTION F(X); BEGIN RESULT := X * 2 END; Y := F(3);"),
+           std::string("FUNCTION F(V); BEGIN V := V + 1; RESULT := V END; Y := F(3);"),
+           std::string("FUNCTION G(A); BEGIN RESULT := A END; FUNCTION F(N); BEGIN RESULT := G(N) + G(1) END; Y := F(3);"),
+       }) {
+    for (bool elementResult : {false, true}) {
+      Outcome framed = Scene(false).Run(source, elementResult), general = Scene(true).Run(source, elementResult);
+      EXPECT_EQ(framed.code, general.code) << source;
+      EXPECT_EQ(framed.message, general.message) << source;
+      EXPECT_EQ(framed.vars, general.vars) << source << elementResult;
+    }
+  }
 }
 
 }  // namespace
