@@ -13,20 +13,34 @@ class FrameCheck {
   bool Run() {
     for (const ByteString& p : proc_.params) {
       if (p == "RESULT" || HasDot(p)) return false;
-      proc_.paramSlots.push_back(SlotOf(p, true));
+      proc_.paramSlots.push_back(Write(p));
     }
-    proc_.resultSlot = SlotOf("RESULT", true);
+    proc_.resultSlot = SlotOf("RESULT");
+    if (!List(proc_.body)) return false;
+    // A name the body reads but never writes can only be the caller's: the
+    // frame would give up at every call.
+    for (size_t i = 0; i < names_.size(); ++i)
+      if (!written_[i]) return false;
     proc_.frameSize = static_cast<int>(names_.size());
-    return List(proc_.body);
+    proc_.slotNames = names_;
+    return true;
   }
 
  private:
-  int SlotOf(const ByteString& name, bool add) {
+  // Names other than the parameters and RESULT are the body's own variables:
+  // until the body writes one, reading it gives up the frame.
+  int SlotOf(const ByteString& name) {
     for (size_t i = 0; i < names_.size(); ++i)
       if (names_[i] == name) return static_cast<int>(i);
-    if (!add) return -1;
     names_.push_back(name);
+    written_.push_back(false);
     return static_cast<int>(names_.size() - 1);
+  }
+
+  int Write(const ByteString& name) {
+    int i = SlotOf(name);
+    written_[static_cast<size_t>(i)] = true;
+    return i;
   }
 
   bool List(StmtList& list) {
@@ -39,14 +53,20 @@ class FrameCheck {
     if (s.hasLabel || s.cutError || s.staged) return false;
     switch (s.kind) {
       case St::Assign:
-        if (!s.targetValid || s.idx1 || s.badFollow) return false;
-        s.slot = SlotOf(s.target, false);
-        return s.slot >= 0 && Unit(s.expr);
+        if (!s.targetValid || s.idx1 || s.badFollow || HasDot(s.target)) return false;
+        s.slot = Write(s.target);
+        return Unit(s.expr);
       case St::ExprStmt: return !s.idx1 && !s.badFollow && Unit(s.expr);
       case St::Block: return List(*s.body);
       case St::If:
         if (s.branchError || !Unit(s.expr)) return false;
         return (!s.body || List(*s.body)) && (!s.elseBody || List(*s.elseBody));
+      case St::For:
+        if (!s.body || HasDot(s.target)) return false;
+        s.slot = SlotOf(s.target);
+        return Unit(s.expr) && Unit(s.bound) && List(*s.body);
+      case St::While:
+      case St::Repeat: return s.body && Unit(s.expr) && List(*s.body);
       case St::Flow: return s.flow == tkExit;
       default: return false;
     }
@@ -58,9 +78,9 @@ class FrameCheck {
     switch (n.op) {
       case Op::Const: return true;
       case Op::Var:
-        if (n.idx1) return false;
-        n.slot = SlotOf(n.name, false);
-        return n.slot >= 0;
+        if (n.idx1 || HasDot(n.name)) return false;
+        n.slot = SlotOf(n.name);
+        return true;
       case Op::Unary: return Expr(*n.a);
       case Op::Binary: return Expr(*n.a) && Expr(*n.b);
       case Op::ProcCall: return Call(n);
@@ -95,6 +115,7 @@ class FrameCheck {
   const Program& program_;
   Procedure& proc_;
   std::vector<ByteString> names_;
+  std::vector<bool> written_;
 };
 
 // Framed only while every function it calls is framed too.
@@ -110,6 +131,7 @@ bool CallsUnframed(const ExprNode& n) {
 bool CallsUnframed(const StmtList& list) {
   for (const Stmt& s : list.items) {
     if (s.expr.root && CallsUnframed(*s.expr.root)) return true;
+    if (s.bound.root && CallsUnframed(*s.bound.root)) return true;
     if (s.body && CallsUnframed(*s.body)) return true;
     if (s.elseBody && CallsUnframed(*s.elseBody)) return true;
   }
@@ -129,6 +151,7 @@ void Reach(const ExprNode& n, std::vector<const Procedure*>& seen, std::vector<B
 void Reach(const StmtList& list, std::vector<const Procedure*>& seen, std::vector<ByteString>& names) {
   for (const Stmt& s : list.items) {
     if (s.expr.root) Reach(*s.expr.root, seen, names);
+    if (s.bound.root) Reach(*s.bound.root, seen, names);
     if (s.body) Reach(*s.body, seen, names);
     if (s.elseBody) Reach(*s.elseBody, seen, names);
   }
@@ -143,8 +166,7 @@ void Reach(const Procedure& proc, std::vector<const Procedure*>& seen, std::vect
       if (n == name) return;
     names.push_back(name);
   };
-  for (const ByteString& p : proc.params) add(p);
-  add("RESULT");
+  for (const ByteString& name : proc.slotNames) add(name);
   Reach(proc.body, seen, names);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // Finds the functions that may run in a frame of their own: their bodies
 // cannot tell whether their names live in the variable list, because they
-// read and write only their parameters and RESULT, call only such functions
-// and reach no host function, element or label.
+// read only names they write (parameters, RESULT, their own variables), call
+// only such functions and reach no host function, element or label.
 #include "script/program.h"
 
 namespace qel {

@@ -1,5 +1,5 @@
-// Framed functions (see frame_check.h) keep their parameters and RESULT in
-// slots of a frame stack instead of the variable list, which saves the
+// Framed functions (see frame_check.h) keep their parameters, RESULT and
+// variables in slots of a frame stack instead of the variable list, which saves the
 // stores, searches and undo records of the general call. Nothing a framed
 // body does is visible outside its frames, so whenever it meets anything but
 // the plain case (an error, a name not yet set, the depth limit) the whole
@@ -136,9 +136,45 @@ bool Machine::FrameStmt(const Stmt& s, size_t base, bool& exited) {
       const StmtList* branch = c ? s.body.get() : s.elseBody.get();
       return !branch || FrameList(*branch, base, exited);
     }
+    case St::For: return FrameFor(s, base, exited);
+    case St::While:
+      while (true) {
+        bool c;
+        if (!FrameCondition(*s.expr.root, base, c)) return false;
+        if (!c) return true;
+        if (!FrameList(*s.body, base, exited)) return false;
+        if (exited) return true;
+      }
+    case St::Repeat:
+      while (true) {
+        if (!FrameList(*s.body, base, exited)) return false;
+        if (exited) return true;
+        bool c;
+        if (!FrameCondition(*s.expr.root, base, c)) return false;
+        if (c) return true;
+      }
     case St::Flow: exited = true; return true;
     default: return false;
   }
+}
+
+bool Machine::FrameFor(const Stmt& s, size_t base, bool& exited) {
+  Variant v;
+  if (!FrameEval(*s.expr.root, base, v)) return false;
+  auto start = v.ToInt32();
+  if (!start || !FrameEval(*s.bound.root, base, v)) return false;
+  auto bound = v.ToInt32();
+  if (!bound) return false;
+  int64_t step = s.downto ? -1 : 1;
+  for (int64_t i = *start; s.downto ? i >= *bound : i <= *bound; i += step) {
+    FrameSlot& counter = frame_[base + static_cast<size_t>(s.slot)];
+    // The counter must exist already, as in the general way.
+    if (!counter.set) return false;
+    counter.value.SetInteger(static_cast<int32_t>(i));
+    if (!FrameList(*s.body, base, exited)) return false;
+    if (exited) return true;
+  }
+  return true;
 }
 
 bool Machine::FrameCondition(const ExprNode& n, size_t base, bool& value) {

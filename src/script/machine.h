@@ -83,6 +83,7 @@ class Machine {
   bool RunFrame(const Procedure& proc, size_t base, Variant& result);
   bool FrameList(const StmtList& list, size_t base, bool& exited);
   bool FrameStmt(const Stmt& s, size_t base, bool& exited);
+  bool FrameFor(const Stmt& s, size_t base, bool& exited);
   bool FrameCondition(const ExprNode& n, size_t base, bool& value);
   bool FrameNum(const ExprNode& n, size_t base, Num& v) const;
   bool FrameEval(const ExprNode& n, size_t base, Variant& out);

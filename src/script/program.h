@@ -127,13 +127,14 @@ struct Procedure {
   StmtList body;
   mutable std::vector<NameCache> paramVars;  // one per parameter
   mutable NameCache resultVar;
-  // A function whose body sees nothing but its parameters, RESULT and other
-  // such functions may keep them in a frame instead of the variable list.
+  // A function whose body sees nothing of its caller's variables and calls
+  // only such functions may keep its own in a frame instead of the list.
   bool framed = false;
   std::vector<int> paramSlots;  // frame slot of each parameter
   int resultSlot = -1;
   int frameSize = 0;
-  // Every parameter and RESULT of the framed functions a call may reach:
+  std::vector<ByteString> slotNames;  // by frame slot
+  // Every frame name of the framed functions a call may reach:
   // the names an element must not take for frames to be used.
   std::vector<ByteString> reachedNames;
 };

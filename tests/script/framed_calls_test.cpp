@@ -102,6 +102,26 @@ TEST(FramedCalls, ErrorsAreTheGeneralWaysErrors) {
     ExpectSameBothWays(source);
 }
 
+TEST(FramedCalls, OwnVariablesAndLoops) {
+  for (std::string source : {
+           std::string("FUNCTION SUM(A); BEGIN S := 0; I := 0; FOR I := 1 TO A DO S := S + I; RESULT := S END; "
+                       "S := 'kept'; X := SUM(10); Y := SUM(0);"),
+           std::string("FUNCTION DN(A); BEGIN I := 0; RESULT := ''; FOR I := A DOWNTO 1 DO RESULT := RESULT + 'x' END; "
+                       "X := DN(3);"),
+           std::string("FUNCTION W(A); BEGIN RESULT := 0; WHILE A > 0 DO BEGIN A := A - 1; RESULT := RESULT + 2; "
+                       "IF RESULT > 7 THEN EXIT END END; X := W(3); Y := W(10);"),
+           std::string("FUNCTION R(A); BEGIN RESULT := 1; REPEAT RESULT := RESULT * 2; A := A - 1 UNTIL A <= 0 END; "
+                       "X := R(5); Y := R(0);"),
+           std::string("FUNCTION F(A); BEGIN IF A > 0 THEN T := A; RESULT := T END; T := 7; X := F(1); Y := F(0);"),
+           std::string("FUNCTION G(A); BEGIN RESULT := T + A; T := 0 END; "
+                       "FUNCTION F(A); BEGIN T := A * 10; RESULT := G(A) + T END; T := 1; X := F(2);"),
+           std::string("FUNCTION L(A); BEGIN FOR I := 1 TO A DO RESULT := I; I := 0 END; X := L(3);"),
+           std::string("FUNCTION L(A); BEGIN I := 0; FOR I := 1 TO 'x' DO RESULT := I END; X := L(3);"),
+           std::string("FUNCTION L(A); BEGIN I := 0; WHILE A DO A := 0; RESULT := 1 END; X := L(3);"),
+       })
+    ExpectSameBothWays(source);
+}
+
 TEST(FramedCalls, RecursionLimitIsTheSame) {
   for (const char* call : {"X := C(998);", "X := C(999);", "X := C(1000);", "X := C(5000);"})
     ExpectSameBothWays(std::string(kCount) + call);
@@ -130,10 +150,15 @@ TEST(FramedCalls, OnlyFunctionsBlindToTheCallerAreFramed) {
                               "FUNCTION R(RESULT); BEGIN END; "
                               "FUNCTION ARR(A); BEGIN RESULT := A[1] END; "
                               "FUNCTION LOOP(A); BEGIN WHILE A > 0 DO A := A - 1; RESULT := A END; "
+                              "FUNCTION CTR(A); BEGIN FOR I := 1 TO A DO RESULT := I END; "
+                              "FUNCTION NONE(A); BEGIN A := 1 END; "
+                              "FUNCTION BRK(A); BEGIN WHILE A > 0 DO BREAK; RESULT := 1 END; "
+                              "FUNCTION DOT(A); BEGIN RESULT := A.X END; "
                               "PROCEDURE P(A); BEGIN A := 1 END;");
   ASSERT_EQ(calc.ErrorCode(), 0);
-  for (const char* name : {"FIB", "M", "L"}) EXPECT_TRUE(p->FindProc(name)->framed) << name;
-  for (const char* name : {"H", "K", "Z", "R", "ARR", "LOOP", "P"}) EXPECT_FALSE(p->FindProc(name)->framed) << name;
+  for (const char* name : {"FIB", "M", "L", "Z", "LOOP"}) EXPECT_TRUE(p->FindProc(name)->framed) << name;
+  for (const char* name : {"H", "K", "R", "ARR", "CTR", "NONE", "BRK", "DOT", "P"})
+    EXPECT_FALSE(p->FindProc(name)->framed) << name;
 }
 
 // A game whose running element has the property X and the variables V and
