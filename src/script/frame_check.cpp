@@ -11,6 +11,8 @@ class FrameCheck {
   FrameCheck(const Program& program, Procedure& proc) : program_(program), proc_(proc) {}
 
   bool Run() {
+    proc_.paramSlots.clear();
+    proc_.reachedNames.clear();
     for (const ByteString& p : proc_.params) {
       if (p == "RESULT" || HasDot(p)) return false;
       proc_.paramSlots.push_back(Write(p));
