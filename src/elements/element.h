@@ -107,7 +107,9 @@ class TQelElement {
   virtual void ReloadRes();
   virtual bool GetValue(const ByteString& name, Variant& value);
   virtual bool SetValue(const ByteString& name, const Variant& value);
-  // False only when SetValue surely refuses every value of that name.
+  // False only when SetValue surely refuses every value of that name. The
+  // script engine relies on it to keep a routine's locals off the element:
+  // a kind whose SetValue accepts extra names must answer true for them too.
   virtual bool MayTakeValue(const ByteString& name) const;
 
   // Width of the element's text as drawn, for the TEXTSZ keyword; only texts have one.

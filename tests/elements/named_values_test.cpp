@@ -140,5 +140,22 @@ TEST_F(NamedValues, ImageListElementsByKey) {
   EXPECT_EQ(list->ElWidth(), 30);
 }
 
+TEST_F(NamedValues, EveryNameSetValueTakesIsAnnouncedByMayTakeValue) {
+  std::vector<ByteString> names = {"CURSOR", "ELEMENTS", "SELEL", "NOSUCH", "CHILD[1]", "SELF", "VOLMUZ"};
+  for (const auto& cls : ElementClassTable::Standard().entries())
+    for (const auto& p : cls.properties) names.push_back(p.upperName);
+  std::vector<TQelElement*> elements = {&db, screen, door, second, screen->CreateChild("TQelImList"),
+                                        screen->CreateChild("TQelAnim"), screen->CreateChild("TQelEffect")};
+  door->Vars = std::make_unique<TVarList>();
+  door->Vars->AddVar({"LOCAL", Variant::Integer(1)});
+  names.push_back("LOCAL");
+  for (TQelElement* e : elements)
+    for (const ByteString& name : names) {
+      bool announced = e->MayTakeValue(name);
+      bool taken = e->SetValue(name, Variant::LongWord(0));
+      EXPECT_TRUE(announced || !taken) << e->ClassName() << " takes " << name << " unannounced";
+    }
+}
+
 }  // namespace
 }  // namespace qel
