@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "qeltool_render.h"
+#include "tool_args.h"
 #include "render/picture.h"
 #include "render/res_db.h"
 
@@ -38,12 +39,6 @@ int Usage() {
                "       qeltool archive extract ARCHIVE NAME -o FILE\n"
                "       qeltool archive add ARCHIVE NAME FILE [--type N]\n");
   return 1;
-}
-
-bool ParseInt(const char* s, long& out) {
-  char* end = nullptr;
-  out = std::strtol(s, &end, 0);
-  return end && *end == '\0' && end != s;
 }
 
 }  // namespace
@@ -100,7 +95,7 @@ int RunArchiveCommand(int argc, char** argv) {
     long type = 0;
     for (int i = 3; i < argc; ++i) {
       if (std::strcmp(argv[i], "--type") == 0 && i + 1 < argc) {
-        if (!ParseInt(argv[++i], type) || type < 0 || type > 65535) return Usage();
+        if (!qel::ParseIntArg(argv[++i], type) || type < 0 || type > 65535) return Usage();
       } else {
         pos.push_back(argv[i]);
       }

@@ -13,6 +13,7 @@
 #include "base/byte_stream.h"
 #include "base/encoding.h"
 #include "qeltool_render.h"
+#include "tool_args.h"
 #include "render/res_db.h"
 
 namespace qel {
@@ -124,11 +125,6 @@ int FontUsage() {
   std::fprintf(stderr, "usage: qeltool font TTF PIXELSIZE NAME -o ARCHIVE [--first N] [--count N]\n");
   return 1;
 }
-bool ToInt(const char* s, long& out) {
-  char* end = nullptr;
-  out = std::strtol(s, &end, 0);
-  return end && *end == '\0' && end != s;
-}
 }  // namespace
 
 int RunFontCommand(int argc, char** argv) {
@@ -139,15 +135,15 @@ int RunFontCommand(int argc, char** argv) {
     if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
       archive = argv[++i];
     } else if (std::strcmp(argv[i], "--first") == 0 && i + 1 < argc) {
-      if (!ToInt(argv[++i], first)) return FontUsage();
+      if (!qel::ParseIntArg(argv[++i], first)) return FontUsage();
     } else if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc) {
-      if (!ToInt(argv[++i], count)) return FontUsage();
+      if (!qel::ParseIntArg(argv[++i], count)) return FontUsage();
     } else {
       pos.push_back(argv[i]);
     }
   }
   long size = 0;
-  if (pos.size() != 3 || archive.empty() || !ToInt(pos[1].c_str(), size)) return FontUsage();
+  if (pos.size() != 3 || archive.empty() || !qel::ParseIntArg(pos[1].c_str(), size)) return FontUsage();
   std::string record, error;
   if (!qel::BuildFontRecord(pos[0], static_cast<int>(size), static_cast<int>(first), static_cast<int>(count), record,
                             error) ||
