@@ -128,8 +128,13 @@ IniTable LoadIniTable(const std::filesystem::path& file) {
 
 // --- settings file ---
 
+std::filesystem::path SettingsFile::Path() const {
+  std::error_code ec;
+  return writeTo_ != file_ && std::filesystem::exists(writeTo_, ec) ? writeTo_ : file_;
+}
+
 ByteString SettingsFile::ReadString(std::string_view section, std::string_view key, std::string_view fallback) const {
-  ByteString v = LoadIniTable(file_).Read(section, key, fallback);
+  ByteString v = LoadIniTable(Path()).Read(section, key, fallback);
   if (v.size() > kMaxRead) v.resize(kMaxRead);
   return v;
 }
@@ -144,9 +149,9 @@ bool SettingsFile::ReadBool(std::string_view section, std::string_view key, bool
 }
 
 bool SettingsFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  IniTable table = LoadIniTable(file_);
+  IniTable table = LoadIniTable(Path());
   table.Write(section, key, value);
-  return ReplaceFile(file_, table.Text(), false);
+  return ReplaceFile(writeTo_, table.Text(), false);
 }
 
 bool SettingsFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {

@@ -50,12 +50,16 @@ class IniTable {
 IniTable LoadIniTable(const std::filesystem::path& file);
 
 // The player's settings file: every read sees the file as it is now and
-// every write goes straight to disk (replacing the file as a whole).
+// every write goes straight to disk (replacing the file as a whole). Writes
+// may go to another place than the first reads (a game directory that
+// cannot be written): from the first write on, that copy is the one read.
 class SettingsFile {
  public:
   static constexpr size_t kMaxRead = 999;
-  explicit SettingsFile(std::filesystem::path file) : file_(std::move(file)) {}
-  const std::filesystem::path& Path() const { return file_; }
+  explicit SettingsFile(std::filesystem::path file, std::filesystem::path writeTo = {})
+      : file_(std::move(file)), writeTo_(writeTo.empty() ? file_ : std::move(writeTo)) {}
+  // The file reads come from.
+  std::filesystem::path Path() const;
 
   // A missing file, section or key gives the fallback; at most kMaxRead characters.
   ByteString ReadString(std::string_view section, std::string_view key, std::string_view fallback) const;
@@ -67,7 +71,7 @@ class SettingsFile {
   bool WriteBool(std::string_view section, std::string_view key, bool value);
 
  private:
-  std::filesystem::path file_;
+  std::filesystem::path file_, writeTo_;
 };
 
 // --- wide reads and writes ---

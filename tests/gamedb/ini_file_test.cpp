@@ -7,15 +7,6 @@
 
 namespace qel {
 
-std::string test::Utf16LeBytes(const std::u16string& text, bool mark) {
-  std::string out = mark ? "\xFF\xFE" : "";
-  for (char16_t u : text) {
-    out += static_cast<char>(u & 0xFF);
-    out += static_cast<char>(u >> 8);
-  }
-  return out;
-}
-
 namespace {
 
 TEST(IniTable, FirstMatchCaseInsensitiveTrimmedAndQuoted) {
@@ -107,6 +98,24 @@ TEST(ReplaceFile, KeepsTheOldContentsAsBackup) {
   std::string error;
   EXPECT_FALSE(ReplaceFile(dir / "no" / "save", "x", true, &error));
   EXPECT_NE(error.find("cannot create"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qel
+
+namespace qel {
+namespace {
+
+TEST(SettingsFile, WritesElsewhereCarryTheShippedKeys) {
+  test::TempDir game, data;
+  game.Write("player.ini", "[Def]\r\nSnd=80\r\n[Game]\r\nHint=on\r\n");
+  SettingsFile s(game / "player.ini", data / "player.ini");
+  EXPECT_EQ(s.ReadInteger("Def", "Snd", 100), 80);
+  ASSERT_TRUE(s.WriteInteger("Def", "Muz", 10));
+  EXPECT_EQ(game.Read("player.ini"), "[Def]\r\nSnd=80\r\n[Game]\r\nHint=on\r\n");
+  EXPECT_EQ(s.Path(), data / "player.ini");
+  EXPECT_EQ(s.ReadString("Game", "Hint", ""), "on");
+  EXPECT_EQ(s.ReadInteger("Def", "Muz", 50), 10);
 }
 
 }  // namespace

@@ -36,7 +36,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// UTF-16 little-endian bytes of an ASCII/UTF-8 text, optionally with a mark.
-std::string Utf16LeBytes(const std::u16string& text, bool mark);
+// UTF-16 little-endian bytes of a text, optionally with a byte-order mark.
+inline std::string Utf16LeBytes(const std::u16string& text, bool mark) {
+  std::string out = mark ? "\xFF\xFE" : "";
+  for (char16_t u : text) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  }
+  return out;
+}
 
 }  // namespace qel::test
