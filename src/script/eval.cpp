@@ -38,6 +38,17 @@ bool Machine::EvalUnit(const ExprUnit& unit, Variant& out) {
   return !failed() && !unit.trailing;
 }
 
+bool Machine::EvalWhilePreparing(const Program& program, const ExprUnit& unit, Variant& out) {
+  const Program* savedProgram = program_;
+  int savedLevel = blockLevel_;
+  program_ = &program;
+  blockLevel_ = 0;
+  bool ok = EvalUnit(unit, out);
+  blockLevel_ = savedLevel;
+  program_ = savedProgram;
+  return ok;
+}
+
 void Machine::Eval(const ExprNode& n, Variant& out) {
   switch (n.op) {
     case Op::Const: out = n.value; return;

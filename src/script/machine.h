@@ -20,6 +20,9 @@ class Machine {
   void RunList(const Program* program, const StmtList& list);
   // Evaluate: false on error or when tokens are left over.
   bool EvalUnit(const ExprUnit& unit, Variant& out);
+  // Evaluates an expression of the declaration pass with the routines the
+  // program has so far, as a statement of a run's outermost list would.
+  bool EvalWhilePreparing(const Program& program, const ExprUnit& unit, Variant& out);
   const Program* program() const { return program_; }
   void ResetFlow() {
     flow_ = 0;

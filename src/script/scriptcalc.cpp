@@ -3,7 +3,6 @@
 #include "elements/runtime.h"
 #include "script/compiler.h"
 #include "script/declarations.h"
-#include "script/frame_check.h"
 #include "script/machine.h"
 
 namespace qel {
@@ -21,11 +20,7 @@ void CompileProgram(Program& program, const TFuncList& funcs) {
   Compiler compiler(funcs, &program);
   const TokenList& t = program.tokens;
   program.main = compiler.CompileList(TokenRange{t.data(), t.data() + t.size()});
-  for (auto& [name, proc] : program.procs) {
-    const TokenList& b = proc->bodyTokens;
-    proc->body = compiler.CompileList(TokenRange{b.data(), b.data() + b.size()});
-  }
-  MarkFramedRoutines(program);
+  CompileRoutines(program, funcs);
 }
 
 }  // namespace
