@@ -25,8 +25,13 @@ void CompileProgram(Program& program, const TFuncList& funcs) {
 
 }  // namespace
 
-TScriptCalc::TScriptCalc() : machine_(std::make_unique<Machine>(*this)) {}
+TScriptCalc::TScriptCalc() : machine_(std::make_unique<Machine>(*this)) { SetStepBudget(kDefaultStepBudget); }
 TScriptCalc::~TScriptCalc() = default;
+
+void TScriptCalc::SetStepBudget(uint64_t steps) { machine_->SetBudget(steps); }
+uint64_t TScriptCalc::StepBudget() const { return machine_->budget(); }
+void TScriptCalc::SetFastPaths(bool on) { machine_->SetFast(on); }
+bool TScriptCalc::FastPaths() const { return machine_->fast(); }
 
 bool TScriptCalc::RegisterFunction(const ByteString& name, TScriptFunc func) {
   ByteString n = TrimUpper(name);
@@ -43,6 +48,7 @@ bool TScriptCalc::RegisterFunction(const ByteString& name, TScriptFunc func) {
 
 ProgramRef TScriptCalc::Prepare(const ByteString& source) {
   Reset();
+  machine_->StartSteps();
   ByteString tokenized;
   if (source.find(kTokenMarker) != ByteString::npos) {
     tokenized = source;
@@ -64,6 +70,7 @@ ProgramRef TScriptCalc::Prepare(const ByteString& source) {
 
 bool TScriptCalc::Run(const ProgramRef& program) {
   Reset();
+  machine_->StartSteps();
   if (!program) return true;
   return machine_->RunProgram(*program);
 }
