@@ -162,6 +162,21 @@ bool SettingsFile::WriteBool(std::string_view section, std::string_view key, boo
   return WriteString(section, key, value ? "1" : "0");
 }
 
+std::u16string SettingsFile::ReadWide(std::string_view section, std::string_view key,
+                                     const std::u16string& fallback) const {
+  return IniReadWide(Path(), section, key, fallback);
+}
+
+bool SettingsFile::WriteWide(std::string_view section, std::string_view key, const std::u16string& value) {
+  std::filesystem::path from = Path();
+  if (from != writeTo_) {
+    // The first write away from the shipped file starts from its contents.
+    auto bytes = ReadWholeFile(from);
+    if (bytes && !ReplaceFile(writeTo_, *bytes, false)) return false;
+  }
+  return IniWriteWide(writeTo_, section, key, value);
+}
+
 // --- encodings ---
 
 namespace {

@@ -69,6 +69,9 @@ class SettingsFile {
   bool WriteString(std::string_view section, std::string_view key, std::string_view value);
   bool WriteInteger(std::string_view section, std::string_view key, int32_t value);
   bool WriteBool(std::string_view section, std::string_view key, bool value);
+  // The same file read and written as wide text (names in UTF-8).
+  std::u16string ReadWide(std::string_view section, std::string_view key, const std::u16string& fallback) const;
+  bool WriteWide(std::string_view section, std::string_view key, const std::u16string& value);
 
  private:
   std::filesystem::path file_, writeTo_;
