@@ -1,5 +1,6 @@
 #include "gamedb/picture_source.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -58,6 +59,12 @@ int GridValue(std::string_view line) {
 
 }  // namespace
 
+ByteString ArchiveName(const ByteString& name) {
+  ByteString out = name;
+  std::replace(out.begin(), out.end(), '/', '\\');
+  return out;
+}
+
 void ParsePatternGrid(const std::vector<uint8_t>& text, int& columns, int& rows) {
   std::string_view rest(reinterpret_cast<const char*>(text.data()), text.size());
   std::string_view lines[2];
@@ -85,7 +92,7 @@ bool PictureSources::Locate(const ByteString& name, From& from) {
       }
     }
   }
-  if (archive_ && archive_->EnsureTable() && archive_->IndexOf(name) >= 0) {
+  if (archive_ && archive_->EnsureTable() && archive_->IndexOf(ArchiveName(name)) >= 0) {
     from = From::Archive;
     return true;
   }
@@ -103,11 +110,11 @@ bool PictureSources::Read(From from, const ByteString& name, std::vector<uint8_t
     return ReadFileBytes(path->string(), out);
   }
   if (!archive_) return false;
-  const int index = archive_->IndexOf(name);
-  const TResRecord* record = archive_->Record(index);
+  const ByteString recordName = ArchiveName(name);
+  const TResRecord* record = archive_->Record(archive_->IndexOf(recordName));
   if (!record || record->unpackedSize < 0 || static_cast<uintmax_t>(record->unpackedSize) > kMaxSourceBytes)
     return false;
-  return archive_->ReadRecord(name, out);
+  return archive_->ReadRecord(recordName, out);
 }
 
 bool PictureSources::ReadJpeg(From from, const ByteString& name, TBitmap32& out) {

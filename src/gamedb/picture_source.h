@@ -47,6 +47,9 @@ class PictureSources {
   TResDb* archive_;
 };
 
+// Archive records are named Windows-style, with backslashes between folders.
+ByteString ArchiveName(const ByteString& name);
+
 // "4\r\n2" → 4, 2; a missing, unreadable, zero or negative value gives 1.
 void ParsePatternGrid(const std::vector<uint8_t>& text, int& columns, int& rows);
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/game_paths.h"
+#include "gamedb/picture_source.h"
 #include "render/res_db.h"
 
 namespace qel {
@@ -33,10 +34,11 @@ bool SoundCache::ReadSource(const ByteString& name, std::vector<uint8_t>& data, 
     }
   }
   if (!archive_ || !archive_->EnsureTable()) return false;
-  const TResRecord* record = archive_->Record(archive_->IndexOf(relative));
+  const ByteString recordName = ArchiveName(relative);
+  const TResRecord* record = archive_->Record(archive_->IndexOf(recordName));
   if (!record || record->unpackedSize < 0 || static_cast<uintmax_t>(record->unpackedSize) > kMaxSourceBytes)
     return false;
-  return archive_->ReadRecord(relative, data);
+  return archive_->ReadRecord(recordName, data);
 }
 
 AudioHandle SoundCache::LoadSample(std::string_view name) {
