@@ -11,7 +11,8 @@
 //   that one process step is exactly kFramesPerStep frames of output.
 //
 // Handles are plain numbers, 0 meaning "none" or "failed". Calls with handle 0
-// or an unknown handle do nothing.
+// or an unknown handle do nothing. The output is the process's one SDL_mixer
+// device, so one mixer is open at a time.
 #include <cstdint>
 #include <cstdio>
 #include <deque>
