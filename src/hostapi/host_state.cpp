@@ -5,6 +5,7 @@
 
 #include "elements/qel_db.h"
 #include "gamedb/escaped_text.h"
+#include "gamedb/sound_cache.h"
 #include "hostapi/host_args.h"
 #include "hostapi/random.h"
 #include "script/scriptcalc.h"
@@ -144,6 +145,42 @@ bool HostDelFile(TScriptCalc& calc, TVarList& p, TVar& r) {
   } catch (const std::exception&) {
     return false;
   }
+}
+
+namespace {
+
+// Runs fn with the sound cache and the file and volume the sound table
+// gives the name (an unknown name gives no file: nothing plays).
+template <class Fn>
+void WithSound(TScriptCalc& calc, const TVar& name, Fn fn) {
+  TQelDB* db = RootOf(calc);
+  SoundCache* sounds = db ? db->runtime().services.sounds : nullptr;
+  if (!sounds) return;
+  ByteString file;
+  int32_t volume = 0;
+  db->LookupSound(TextArg(name), file, volume);
+  if (!file.empty()) fn(*sounds, file, volume);
+}
+
+}  // namespace
+
+bool HostPlaySnd(TScriptCalc& calc, TVarList& p, TVar&) {
+  if (p.Count() != 1) return false;
+  WithSound(calc, p[0], [](SoundCache& s, const ByteString& file, int volume) { s.PlaySound(file, volume); });
+  return true;
+}
+
+bool HostPlayMuz(TScriptCalc& calc, TVarList& p, TVar&) {
+  if (p.Count() != 1) return false;
+  WithSound(calc, p[0], [](SoundCache& s, const ByteString& file, int volume) { s.PlayMusic(file, volume); });
+  return true;
+}
+
+bool HostStopMuz(TScriptCalc& calc, TVarList& p, TVar&) {
+  if (p.Count() != 1) return false;
+  TQelDB* db = RootOf(calc);
+  if (SoundCache* sounds = db ? db->runtime().services.sounds : nullptr) sounds->FadeOutMusic();
+  return true;
 }
 
 bool HostExitGame(TScriptCalc& calc, TVarList&, TVar&) {

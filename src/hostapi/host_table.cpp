@@ -1,6 +1,7 @@
 #include "hostapi/host_table.h"
 
 #include "hostapi/host_functions.h"
+#include "hostapi/host_state.h"
 #include "script/scriptcalc.h"
 
 namespace qel {
@@ -78,8 +79,20 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       // Rows 62-77 (image lists, animations, element events, screens) come
       // with the element functions.
       {"Random", HostRandom},
-      // Rows 79-98 (pixels, texts, loading, state, settings, sound, stars)
-      // come with the runtime functions.
+      // Rows 79-85 (pixels, texts, loading) come with the element and screen functions.
+      {"SaveState", HostSaveState},
+      {"LoadState", HostLoadState},
+      {"TimerReset", HostTimerReset},
+      {"GetIni", HostGetIni},
+      {"SetIni", HostSetIni},
+      {"DelFile", HostDelFile},
+      // Row 92 (ToFront) comes with the element functions.
+      {"PlaySnd", HostPlaySnd},
+      {"PlayMuz", HostPlayMuz},
+      {"StopMuz", HostStopMuz},
+      {"ExitGame", HostExitGame},
+      {"AddStar", HostAddStar},
+      // Row 98 (ImStarsR) comes with the image functions.
   };
 }
 
