@@ -104,10 +104,13 @@ bool Declarations::Include(TokenRange stmt, TokenList& out) {
   ByteString quoted(1, '"');
   quoted += Encode(rest);
   quoted += '"';
+  // The name is an ordinary expression: it may call the routines declared
+  // so far, exactly as a running script would.
+  CompileRoutines(program_, calc_.Functions());
   Compiler compiler(calc_.Functions(), &program_);
   ExprUnit unit = compiler.CompileUnit(rest);
   Variant v;
-  if (!machine_.EvalUnit(unit, v)) {
+  if (!machine_.EvalWhilePreparing(program_, unit, v)) {
     Error("Invalid filename " + quoted + " in " + TokenText(stmt.code(0)) + " statement", stmt, 1);
     return false;
   }
