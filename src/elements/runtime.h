@@ -14,6 +14,13 @@ namespace qel {
 
 class ScriptHost;
 class TQelElement;
+class GameDir;
+class ImageCache;
+class SoundCache;
+class AudioMixer;
+class TGfxCanvas;
+class TGfxFonts;
+class TGfxImages;
 
 // Element references are kept as handles: a destroyed element reads as nil.
 using ElementRef = uint32_t;
@@ -48,6 +55,19 @@ struct ScriptGlobals {
   uint32_t RandSeed = 0;
 };
 
+// The services a running game reaches, set by whoever runs it (player,
+// tests, tools); none is owned here. nullptr means the service is not there,
+// and code then quietly does without it (nothing drawn, no sound, no file).
+struct GameServices {
+  GameDir* dir = nullptr;          // every game file name goes through it
+  ImageCache* images = nullptr;
+  SoundCache* sounds = nullptr;
+  AudioMixer* audio = nullptr;
+  TGfxCanvas* canvas = nullptr;    // what elements draw on
+  TGfxFonts* fonts = nullptr;      // bitmap fonts of texts (from the root's font archive)
+  TGfxImages* textures = nullptr;  // list for textures elements make themselves (pies, system-font texts)
+};
+
 // What went wrong while reading a game file or a state stream: where, in
 // which element, and what was skipped.
 struct LoadProblem {
@@ -61,6 +81,7 @@ class Runtime {
   ElementRegistry elements;
   ShellState shell;
   ScriptGlobals script;
+  GameServices services;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
   // Set while a game file or a saved state is being read: work that only
