@@ -9,7 +9,7 @@ namespace qel {
 
 class Runtime;
 class TGfxImage;
-class TQelIm;
+struct TQelIm;
 
 class PictureRef {
  public:
