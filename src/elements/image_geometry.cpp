@@ -105,11 +105,12 @@ bool PixelHit(const TGfxImage* image, int64_t x, int64_t y, int64_t ax, int64_t 
   const int64_t cy = posVert == 0 ? ay + gh / 2 : posVert == 1 ? ay : ay - gh / 2;
   const int64_t dx = x - cx, dy = y - cy;
   if (dx > reach || dx < -reach || dy > reach || dy < -reach) return false;
+  // The point turned back by the angle, in the grown frame (the polar form
+  // cos(a - rot) * dist written out, so that unturned pictures stay exact).
   const double fx = static_cast<double>(dx), fy = static_cast<double>(dy);
-  const double dist = std::sqrt(fx * fx + fy * fy);
-  const double a = std::atan2(fy, fx), rot = angleMilli / 1000.0 * kDegToRad;
-  const double u = std::cos(a - rot) * dist + static_cast<double>(gw / 2);
-  const double v = std::sin(a - rot) * dist + static_cast<double>(gh / 2);
+  const double rot = angleMilli / 1000.0 * kDegToRad, c = std::cos(rot), s = std::sin(rot);
+  const double u = fx * c + fy * s + static_cast<double>(gw / 2);
+  const double v = fy * c - fx * s + static_cast<double>(gh / 2);
   if (!(u >= 0 && u < static_cast<double>(gw) && v >= 0 && v < static_cast<double>(gh))) return false;
   if (image->AlphaLevel == TAlphaLevel::alNone) return true;
   const double px = std::nearbyint(u * 1000.0 / scaleMilli), py = std::nearbyint(v * 1000.0 / scaleMilli);
