@@ -52,6 +52,8 @@ int32_t TQelImage::GetAbsY() const {
 void TQelImage::Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) {
   if (!Loaded) LoadRes();
   Image.ForceLoad(runtime());
+  // Nothing of this subtree is on other layers (the base pass stops here too).
+  if (layer < OrderMin() || layer > OrderMax()) return;
   if (const TGfxImage* im = Image.Texture(runtime())) {
     const ImageFrame f = FrameOfImage(*this, *im);
     TGfxCanvas* canvas = runtime().services.canvas;

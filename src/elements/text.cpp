@@ -66,6 +66,7 @@ std::optional<double> TQelText::TextWidthForScripts() const {
 
 void TQelText::Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) {
   if (!Loaded) LoadRes();
+  if (layer < OrderMin() || layer > OrderMax()) return;  // nothing of this subtree is on other layers
   TGfxFont* font = CurrentFont();
   TGfxCanvas* canvas = runtime().services.canvas;
   if (layer == Order() && font && canvas && !Layout.empty()) DrawLines(*canvas, *font, offsetX, offsetY);
@@ -74,25 +75,26 @@ void TQelText::Render(int32_t layer, uint32_t colour, double offsetX, double off
 
 void TQelText::DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY) {
   font.Scale = Scale;
-  const std::vector<std::string_view> lines = LayoutLines(Layout);
-  const double n = static_cast<double>(lines.size());
-  const double height = n * font.TextHeight(Layout) + (n - 1) * Interval;
   double vy = 0;
-  if (PosVert == pvCenter) vy = (SizeY - height) / 2;
-  if (PosVert == pvBottom) vy = SizeY - height;
+  if (PosVert != pvTop) {
+    const double n = static_cast<double>(CountLines(Layout));
+    const double height = n * font.TextHeight(Layout) + (n - 1) * Interval;
+    vy = PosVert == pvCenter ? (SizeY - height) / 2 : SizeY - height;
+  }
   font.ShadowColor = hxShadColor;
   font.Style = (Shadow ? fsShadow : 0u) | (Emboss ? fsEmboss : 0u);
   double dy = 0;
-  for (std::string_view line : lines) {
-    const double w = LineWidth(font, line);
+  ForEachLine(Layout, [&](std::string_view line) {
     double hx = 0;
-    if (PosHor == phCenter) hx = (SizeX - w) / 2;
-    if (PosHor == phRight) hx = SizeX - w;
+    if (PosHor != phLeft) {
+      const double w = LineWidth(font, line);
+      hx = PosHor == phCenter ? (SizeX - w) / 2 : SizeX - w;
+    }
     const double x = offsetX + rX + hx, y = offsetY + rY + vy + dy;
     canvas.SetAntialias(Scale != 1 || HasFraction(x) || HasFraction(y));
     font.TextOut(line, x, y, Color1, Color2, hxDrawFx);
     dy += font.TextHeight(line) + Interval;
-  }
+  });
 }
 
 // Children of a text are drawn but never take the mouse.

@@ -63,15 +63,14 @@ ByteString WrapWords(std::string_view text, double boxWidth, const LineMeasure& 
 
 std::vector<std::string_view> LayoutLines(std::string_view layout) {
   std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start < layout.size()) {
-    size_t end = FindSkip(layout, '\0', start);
-    if (end == std::string_view::npos) end = layout.size();
-    lines.push_back(layout.substr(start, end - start));
-    start = end + 1;
-  }
-  if (lines.empty()) lines.emplace_back();
+  ForEachLine(layout, [&](std::string_view line) { lines.push_back(line); });
   return lines;
+}
+
+size_t CountLines(std::string_view layout) {
+  size_t n = 0;
+  ForEachLine(layout, [&](std::string_view) { ++n; });
+  return n;
 }
 
 }  // namespace qel

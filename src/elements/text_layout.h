@@ -4,6 +4,7 @@
 // three-byte escape groups (byte 1, low, high) that searches step over.
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "base/encoding.h"
 
@@ -26,5 +27,18 @@ ByteString WrapWords(std::string_view layout, double boxWidth, const LineMeasure
 
 // Lines of a layout (a missing final byte 0 is implied); at least one line.
 std::vector<std::string_view> LayoutLines(std::string_view layout);
+size_t CountLines(std::string_view layout);
+// Calls fn for each line of a layout, as LayoutLines lists them.
+template <class Fn>
+void ForEachLine(std::string_view layout, Fn fn) {
+  if (layout.empty()) return fn(layout);
+  size_t start = 0;
+  while (start < layout.size()) {
+    size_t end = FindSkip(layout, '\0', start);
+    if (end == std::string_view::npos) end = layout.size();
+    fn(layout.substr(start, end - start));
+    start = end + 1;
+  }
+}
 
 }  // namespace qel
