@@ -1,5 +1,6 @@
 #include "hostapi/host_table.h"
 
+#include "hostapi/host_elements.h"
 #include "hostapi/host_functions.h"
 #include "hostapi/host_state.h"
 #include "script/scriptcalc.h"
@@ -76,17 +77,29 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"YearDays", HostYearDays},
       {"YearFrac", HostYearFrac},
       {"Mod", HostMod},
-      // Rows 62-77 (image lists, animations, element events, screens) come
-      // with the element functions.
+      // Rows 62-67 (image lists, animations) come with the animation functions.
+      {"Update", HostUpdate},
+      {"Process", HostProcess},
+      {"MsDown", HostMsDown},
+      {"MsMove", HostMsMove},
+      {"Init", HostInit},
+      {"Show", HostShow},
+      {"SetFocus", HostSetFocus},
+      // Rows 75-77 (screen switching) come with the player.
       {"Random", HostRandom},
-      // Rows 79-85 (pixels, texts, loading) come with the element and screen functions.
+      {"GetAlpha", HostGetAlpha},
+      {"GetPixel", HostGetPixel},
+      {"MoveTo", HostMoveTo},
+      // Row 82 (ProcEf) comes with the effects.
+      {"GetText", HostGetText},
+      // Rows 84-85 (loading) come with the player.
       {"SaveState", HostSaveState},
       {"LoadState", HostLoadState},
       {"TimerReset", HostTimerReset},
       {"GetIni", HostGetIni},
       {"SetIni", HostSetIni},
       {"DelFile", HostDelFile},
-      // Row 92 (ToFront) comes with the element functions.
+      {"ToFront", HostToFront},
       {"PlaySnd", HostPlaySnd},
       {"PlayMuz", HostPlayMuz},
       {"StopMuz", HostStopMuz},
