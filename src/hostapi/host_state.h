@@ -17,6 +17,7 @@ bool HostPlayMuz(TScriptCalc& calc, TVarList& p, TVar& r);
 bool HostStopMuz(TScriptCalc& calc, TVarList& p, TVar& r);
 bool HostExitGame(TScriptCalc& calc, TVarList& p, TVar& r);
 bool HostAddStar(TScriptCalc& calc, TVarList& p, TVar& r);
+bool HostImStarsR(TScriptCalc& calc, TVarList& p, TVar& r);
 
 // Settings values of unicode games: the escaped text of a script turned
 // into the "#$#$" form written to the file (hexadecimal pairs of its UTF-8

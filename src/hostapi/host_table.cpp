@@ -105,7 +105,7 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"StopMuz", HostStopMuz},
       {"ExitGame", HostExitGame},
       {"AddStar", HostAddStar},
-      // Row 98 (ImStarsR) comes with the image functions.
+      {"ImStarsR", HostImStarsR},
   };
 }
 

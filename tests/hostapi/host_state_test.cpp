@@ -7,9 +7,13 @@
 #include "../gamedb/temp_dir.h"
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
+#include "../gamedb/picture_files.h"
 #include "gamedb/escaped_text.h"
+#include "gamedb/image_cache.h"
 #include "gamedb/sound_cache.h"
 #include "hostapi/host_table.h"
+#include "render/gfx_device.h"
+#include "render/gfx_images.h"
 #include "script/game_env.h"
 #include "script/scriptcalc.h"
 
@@ -151,6 +155,49 @@ TEST_F(HostState, StarsAndTheEnd) {
   EXPECT_FALSE(runtime.shell.ExitRequested);
   ASSERT_TRUE(Run("ExitGame(1, 2, 3);"));
   EXPECT_TRUE(runtime.shell.ExitRequested);
+}
+
+TEST_F(HostState, ImageStarsLandOnlyOnOpaqueEnoughPixels) {
+  TGfxDevice device;  // never initialised: pictures stay on the CPU
+  TGfxImages textures(device);
+  ImageCache images(textures, &game, nullptr, ImageCacheGameOf(runtime.shell, db));
+  runtime.services.images = &images;
+  runtime.shell.ImmediateImageLoad = true;
+  TBitmap32 sheet = test::Solid(8, 4, 0x00FFFFFF);
+  for (int y = 0; y < 4; ++y) sheet.pixels[static_cast<size_t>(y * 8 + 1)] = 0xC0FFFFFF;  // column 1 only
+  dir.Write("spark.png", test::EncodePng(sheet));
+  auto* screen = db.CreateChild("TQelScreen");
+  auto* image = static_cast<TQelImage*>(screen->CreateChild("TQelImage"));
+  image->Id = "Spark";
+  image->rX = 100;
+  image->rY = 50;
+  image->SetImImage("spark.png");
+  ASSERT_NE(image->Picture(), nullptr);
+  calc.StoreVariable({"IMG", Variant::LongWord(image->Handle())});
+  calc.StoreVariable({"SCR", Variant::LongWord(screen->Handle())});
+  ASSERT_TRUE(Run("ImStarsR(IMG, 0, 1, 1, 0, 0, 0, 0, 0, 0); ImStarsR(SCR, 50, 1, 1, 0, 0, 0, 0, 0, 0);"))
+      << calc.ErrorMessage();
+  EXPECT_EQ(db.Stars().ActiveCount(), 0);
+  ASSERT_TRUE(Run("ImStarsR(IMG, 200, 192, 2, 10, -0.1, 45, 1, 0, 0, 4, '$10', 3);")) << calc.ErrorMessage();
+  const int added = db.Stars().ActiveCount();
+  EXPECT_GT(added, 0);
+  EXPECT_LT(added, 200);
+  for (int i = 0; i < added; ++i) {
+    const StarRecord& s = db.Stars()[i];
+    EXPECT_EQ(s.x, image->GetAbsX() + 1);
+    EXPECT_GE(s.y, image->GetAbsY());
+    EXPECT_LT(s.y, image->GetAbsY() + 4);
+    EXPECT_GE(s.scale, 2.0);
+    EXPECT_LT(s.scale, 2.1);
+    EXPECT_EQ(s.angle, 45);
+    EXPECT_EQ(s.pattern, 4);
+    EXPECT_EQ(s.colour, 0x10u);
+    EXPECT_EQ(s.layer, 3);
+  }
+  ASSERT_TRUE(Run("ImStarsR(IMG, 100, 193, 1, 0, 0, 0, 0, 0, 0);")) << calc.ErrorMessage();
+  EXPECT_EQ(db.Stars().ActiveCount(), added);  // no pixel reaches 193
+  EXPECT_FALSE(Run("ImStarsR(1, 1, 1, 1, 0, 0, 0, 0, 0, 0);"));
+  EXPECT_FALSE(Run("ImStarsR(IMG, 1, 1, 1, 0, 0, 0, 0, 0);"));
 }
 
 }  // namespace

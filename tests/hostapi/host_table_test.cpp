@@ -76,7 +76,7 @@ TEST_F(HostTable, RowsInTableOrder) {
       "MSDOWN",   "MSMOVE",    "INIT",      "SHOW",           "SETFOCUS",   "RANDOM",     "GETALPHA",
       "GETPIXEL", "MOVETO",    "GETTEXT",   "SAVESTATE",      "LOADSTATE",  "TIMERRESET", "GETINI",
       "SETINI",   "DELFILE",   "TOFRONT",   "PLAYSND",        "PLAYMUZ",    "STOPMUZ",    "EXITGAME",
-      "ADDSTAR"};
+      "ADDSTAR",  "IMSTARSR"};
   ASSERT_EQ(calc.Functions().Count(), static_cast<int>(expected.size()));
   for (int i = 0; i < calc.Functions().Count(); ++i) EXPECT_EQ(calc.Functions()[i].Name, expected[i]) << i;
   // Registering again replaces the rows instead of adding names.
