@@ -6,7 +6,8 @@ ByteString Utf16ToEscaped(std::u16string_view text) {
   ByteString out;
   out.reserve(text.size());
   for (char16_t u : text) {
-    if (u < 128) {
+    // Unit 1 itself goes into a group: as a lone byte it would open one.
+    if (u < 128 && u != kEscapeByte) {
       out += static_cast<char>(u);
     } else {
       out += kEscapeByte;
