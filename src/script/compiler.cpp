@@ -11,6 +11,9 @@ namespace {
 
 // Nesting beyond this is refused rather than risking the stack.
 constexpr int kMaxDepth = 200;
+// Expression trees are evaluated recursively: a long chain of operators is
+// as deep as it is long.
+constexpr int kMaxTreeDepth = 1000;
 
 ErrorInfo Err(ByteString message, TokenRange text, int code) { return ErrorInfo{std::move(message), text, code}; }
 
@@ -436,11 +439,13 @@ ExprUnit Compiler::CompileUnit(TokenRange r) {
     u.root = Fail(p, "Too deep nesting", 1);
   } else {
     u.root = Level(p, 1);
+    if (u.root && u.root->depth > kMaxTreeDepth) u.root = Fail(p, "Too deep nesting", 1);
     // One token after a complete expression is read past and ignored; two
     // or more make the expression fail.
     u.trailing = !p.failed && p.pos + 1 < r.size();
   }
   --depth_;
+  u.depth = u.root ? u.root->depth : 0;
   return u;
 }
 
@@ -448,6 +453,7 @@ ExprPtr Compiler::Fail(Parse& p, ByteString message, int code, ExprPtr after) {
   p.failed = true;
   auto n = std::make_unique<ExprNode>();
   n->op = after ? Op::FailAfter : Op::Fail;
+  if (after) n->depth = 1 + after->depth;
   n->a = std::move(after);
   n->fail = std::make_unique<ErrorInfo>(Err(std::move(message), p.r, code));
   return n;
@@ -463,6 +469,14 @@ ExprPtr Compiler::Level(Parse& p, int level) {
     auto n = std::make_unique<ExprNode>();
     n->op = Op::Binary;
     n->code = code;
+    n->depth = 1 + std::max(left->depth, right->depth);
+    n->numeric = left->numeric && right->numeric;
+    if (n->depth > kMaxTreeDepth) {
+      // Refused here, before the chain grows any longer.
+      n->a = std::move(left);
+      n->b = std::move(right);
+      return Fail(p, "Too deep nesting", 1);
+    }
     n->a = std::move(left);
     n->b = std::move(right);
     left = std::move(n);
@@ -479,6 +493,7 @@ ExprPtr Compiler::Prefix(Parse& p) {
   auto n = std::make_unique<ExprNode>();
   n->op = Op::Unary;
   n->code = c;
+  n->depth = 1 + operand->depth;
   n->a = std::move(operand);
   return n;
 }
@@ -515,6 +530,7 @@ ExprPtr Compiler::Factor(Parse& p) {
       auto v = ParseNumber(text);
       if (!v) return Fail(p, "Invalid number: " + text, 1);
       node->value = *v;
+      node->numeric = true;
       return node;
     }
     case tkIdent: return Identifier(p);
@@ -533,6 +549,7 @@ ExprPtr Compiler::Identifier(Parse& p) {
   ++p.pos;
   if (!call) {
     node->op = Op::Var;
+    node->numeric = true;
     if (p.cur() != tkLBracket) return node;
     node->idx1 = CompileIndex(p.r, p.pos, p.r);
     if (node->idx1->error) {
@@ -543,6 +560,8 @@ ExprPtr Compiler::Identifier(Parse& p) {
       node->idx2 = CompileIndex(p.r, p.pos, p.r);
       if (node->idx2->error) p.failed = true;
     }
+    const auto& parts = node->idx1->parts;
+    node->numeric = !node->idx2 && parts.size() == 1 && parts[0].root && parts[0].root->numeric;
     return node;
   }
   node->op = program_ && program_->FindProc(node->name) ? Op::ProcCall : Op::Call;

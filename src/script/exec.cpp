@@ -1,4 +1,7 @@
 // Statement execution and control flow.
+#include <pthread.h>
+
+#include <cstdint>
 #include <cstdlib>
 
 #include "script/machine.h"
@@ -16,6 +19,33 @@ bool FastPathsFromEnvironment() {
 }  // namespace
 
 Machine::Machine(TScriptCalc& calc) : calc_(calc), fast_(FastPathsFromEnvironment()) { undo_.reserve(64); }
+
+namespace {
+
+// The lowest address calls may reach on this thread's stack, with room kept
+// for the host functions and library code a call may still run.
+uintptr_t StackFloor() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  constexpr uintptr_t kReserve = 1024 * 1024;
+#else
+  constexpr uintptr_t kReserve = 256 * 1024;
+#endif
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
+  void* base = nullptr;
+  size_t size = 0;
+  int r = pthread_attr_getstack(&attr, &base, &size);
+  pthread_attr_destroy(&attr);
+  if (r != 0 || size <= kReserve) return 0;
+  return reinterpret_cast<uintptr_t>(base) + kReserve;
+}
+
+}  // namespace
+
+bool Machine::StackShort() {
+  static thread_local const uintptr_t floor = StackFloor();
+  return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < floor;
+}
 
 void Machine::OverBudget(TokenRange text) {
   Fail("Script budget exceeded: " + std::to_string(budget_) + " steps", text, 27);
@@ -40,6 +70,7 @@ void Machine::StepHook() {
 
 void Machine::ExecList(const StmtList& list) {
   ++blockLevel_;
+  ++nest_;
   const auto& items = list.items;
   size_t i = 0;
   while (!failed() && i < items.size()) {
@@ -73,6 +104,7 @@ void Machine::ExecList(const StmtList& list) {
     flow_ = 0;
     i = found;
   }
+  --nest_;
   if (--blockLevel_ < 0 && flow_ == tkGoto)
     Fail("Label " + gotoLabel_ + " not exist or unreacheble", TokenRange{}, 18);
 }

@@ -38,6 +38,7 @@ struct ExprUnit {
   TokenRange text;
   ExprPtr root;           // null for an empty expression
   bool trailing = false;  // more than one token left after the expression
+  int depth = 0;          // levels of native recursion its evaluation takes
 };
 
 struct IndexList {
@@ -57,6 +58,10 @@ struct ExprNode {
   std::vector<ExprUnit> args;
   std::vector<ByteString> argNames;  // argument written as a plain name, else ""
   std::unique_ptr<ErrorInfo> fail;
+  int depth = 1;  // height of the tree below and including this node
+  // Only number constants, variables and binary operators below: worth
+  // trying as plain numbers.
+  bool numeric = false;
   mutable NameCache var;
   mutable std::vector<NameCache> arraySlots;  // where NAME[k] was, by k
   mutable const void* funcOwner = nullptr;
