@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/game_paths.h"
+#include "elements/runtime.h"
 #include "script/compiler.h"
 #include "script/machine.h"
 
@@ -114,6 +116,12 @@ bool Declarations::Include(TokenRange stmt, TokenList& out) {
   }
   ByteString path = GameRelativePath(v.ToString());
   int error = EACCES;
+  // Inside a game, names are matched as the game directory spells them.
+  if (Runtime* rt = calc_.runtime(); rt && rt->services.dir && !path.empty()) {
+    auto found = rt->services.dir->Find(path);
+    path = found ? found->string() : ByteString();
+    if (!found) error = ENOENT;
+  }
   bool cycle = std::find(open_.begin(), open_.end(), path) != open_.end();
   std::ifstream file;
   if (!path.empty() && !cycle) {
