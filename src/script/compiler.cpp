@@ -144,6 +144,31 @@ void CompileRoutines(Program& program, const TFuncList& funcs) {
   MarkFramedRoutines(program);
 }
 
+namespace {
+
+bool PlainAssignment(const Stmt& s) {
+  if (s.kind != St::Assign || s.hasLabel || s.cutError || s.badFollow || !s.targetValid || s.idx2) return false;
+  return !s.idx1 || (!s.idx1->error && s.idx1->parts.size() == 1);
+}
+
+// A loop body of plain assignments runs without the list machinery.
+void MarkPlainBody(Stmt& loop) {
+  if (!loop.body) return;
+  const StmtList* list = loop.body.get();
+  int blockSteps = 0;
+  if (list->items.size() == 1 && list->items[0].kind == St::Block && !list->items[0].hasLabel) {
+    list = list->items[0].body.get();
+    blockSteps = 1;
+  }
+  if (list->items.empty()) return;
+  for (const Stmt& s : list->items)
+    if (!PlainAssignment(s)) return;
+  for (const Stmt& s : list->items) loop.plainBody.push_back(&s);
+  loop.blockSteps = blockSteps;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- statements
 
 StmtList Compiler::CompileList(TokenRange r) {
@@ -277,6 +302,7 @@ void Compiler::CompileFor(Stmt& s, TokenRange r) {
   }
   s.bound = CompileUnit(bound.text);
   s.body = ListOf(r.from(bound.next));
+  MarkPlainBody(s);
 }
 
 void Compiler::CompileWhile(Stmt& s, TokenRange r) {
@@ -289,6 +315,7 @@ void Compiler::CompileWhile(Stmt& s, TokenRange r) {
   s.kind = St::While;
   s.expr = CompileUnit(cond.text);
   s.body = ListOf(r.from(cond.next));
+  MarkPlainBody(s);
 }
 
 void Compiler::CompileRepeat(Stmt& s, TokenRange r) {
@@ -301,6 +328,7 @@ void Compiler::CompileRepeat(Stmt& s, TokenRange r) {
   s.kind = St::Repeat;
   s.body = ListOf(body.text);
   s.expr = CompileUnit(r.from(body.next));
+  MarkPlainBody(s);
 }
 
 void Compiler::CompileFlow(Stmt& s, TokenRange r) {

@@ -115,18 +115,30 @@ void Machine::ApplyGeneral(uint8_t code, Variant& out, Variant& right) {
 // Arithmetic on variables and constants, the stuff of loops, without a
 // Variant for each partial result. It reads only existing variables and
 // calls nothing, so when it gives up the general path may start over.
-bool Machine::EvalNum(const ExprNode& n, Num& v) {
-  if (!fast_) return false;
+bool Machine::EvalNum(const ExprNode& n, Num& v) { return fast_ && NumOf(n, v); }
+
+// Constants and plain variables are read in place, without a call: they
+// are most of the operands of loops.
+inline bool Machine::LeafNum(const ExprNode& n, Num& v) {
+  if (n.op == Op::Const) return ToNum(n.value, v);
+  if (n.op == Op::Var && !n.idx1) {
+    int i = FindSlot(n.name, n.var);
+    return i >= 0 && ToNum(calc_.vars_[i].Value, v);
+  }
+  return NumOf(n, v);
+}
+
+bool Machine::NumOf(const ExprNode& n, Num& v) {
   switch (n.op) {
-    case Op::Const: return ToNum(n.value, v);
+    case Op::Binary: {
+      Num a, b;
+      return LeafNum(*n.a, a) && LeafNum(*n.b, b) && FastNum(n.code, a, b, v);
+    }
     case Op::Var: {
       const Variant* p = n.idx1 ? PeekElement(n) : Peek(n);
       return p && ToNum(*p, v);
     }
-    case Op::Binary: {
-      Num a, b;
-      return EvalNum(*n.a, a) && EvalNum(*n.b, b) && FastNum(n.code, a, b, v);
-    }
+    case Op::Const: return ToNum(n.value, v);
     default: return false;
   }
 }

@@ -336,6 +336,30 @@ void Machine::ExecIf(const Stmt& s) {
   }
 }
 
+// One round of a loop body made of plain assignments, with the steps and
+// levels the statement lists would count; each assignment written in place
+// when it can be, else the general way. The lists run instead when a step
+// hook is set or the budget could run out within the round, so that the
+// error names the statement the general way would name.
+void Machine::LoopRound(const Stmt& loop) {
+  const uint64_t steps = loop.blockSteps + loop.plainBody.size();
+  if (!fast_ || loop.plainBody.empty() || calc_.OnStep || calc_.StopRequested || steps_ + steps > budget_) {
+    ExecList(*loop.body);
+    return;
+  }
+  steps_ += static_cast<uint64_t>(loop.blockSteps);
+  ++blockLevel_;
+  nest_ += 1 + loop.blockSteps;
+  for (const Stmt* s : loop.plainBody) {
+    ++steps_;
+    if (s->idx1 ? ElementInPlace(*s) : AssignInPlace(*s)) continue;
+    ExecAssign(*s);
+    if (failed()) break;
+  }
+  nest_ -= 1 + loop.blockSteps;
+  --blockLevel_;
+}
+
 bool Machine::LoopContinues(const Stmt& loop) {
   if (failed() || !Step(loop.text)) return false;
   StepHook();
@@ -386,7 +410,7 @@ void Machine::ExecFor(const Stmt& s) {
     } else {
       calc_.vars_[slot].Value.SetInteger(static_cast<int32_t>(i));
     }
-    ExecList(*s.body);
+    LoopRound(s);
     if (!LoopContinues(s)) return;
   }
 }
@@ -395,14 +419,14 @@ void Machine::ExecWhile(const Stmt& s) {
   while (true) {
     bool c;
     if (!Condition(s.expr, c) || !c) return;
-    ExecList(*s.body);
+    LoopRound(s);
     if (!LoopContinues(s)) return;
   }
 }
 
 void Machine::ExecRepeat(const Stmt& s) {
   while (true) {
-    ExecList(*s.body);
+    LoopRound(s);
     if (!LoopContinues(s)) return;
     bool c;
     if (!Condition(s.expr, c) || c) return;

@@ -111,6 +111,8 @@ class Machine {
   bool SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k);
   const Variant* Peek(const ExprNode& n);
   bool EvalNum(const ExprNode& n, Num& v);
+  bool NumOf(const ExprNode& n, Num& v);
+  bool LeafNum(const ExprNode& n, Num& v);
   const Variant* PeekElement(const ExprNode& n);
   bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);
   bool CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at);
@@ -148,6 +150,7 @@ class Machine {
   bool Condition(const ExprUnit& unit, bool& value);
   // Loop bookkeeping after a body run; true when the loop goes on.
   bool LoopContinues(const Stmt& loop);
+  void LoopRound(const Stmt& loop);
   void StepHook();
 
   // undo log of variable changes made inside user routines

@@ -118,6 +118,10 @@ struct Stmt {
   std::unique_ptr<StmtList> body, elseBody;
   std::unique_ptr<ErrorInfo> branchError;
   std::vector<CaseItem> cases;
+  // Loops whose body is only assignments (in a BEGIN block or not): the
+  // assignments in order, and the steps the block itself takes.
+  std::vector<const Stmt*> plainBody;
+  int blockSteps = 0;
 };
 
 struct StmtList {
