@@ -255,6 +255,7 @@ void Compiler::CompileAssign(Stmt& s, TokenRange r) {
   uint8_t c = r.code(pos);
   if (c == tkAssign) {
     s.expr = CompileUnit(r.from(pos + 1));
+    s.numeric = s.targetValid && !s.idx1 && s.expr.root && s.expr.root->numeric && !s.expr.trailing;
   } else if (c == tkLParen || c == tkLBracket || c == tkEof) {
     s.kind = St::ExprStmt;
     s.expr = CompileUnit(r);

@@ -76,7 +76,8 @@ void Machine::ExecList(const StmtList& list) {
   while (!failed() && i < items.size()) {
     const Stmt& s = items[i];
     if (!Step(s.text)) break;
-    Exec(s);
+    // Arithmetic written in place needs no dispatch.
+    if (!(s.numeric && fast_ && AssignInPlace(s))) Exec(s);
     StepHook();
     if (flow_ == 0) {
       ++i;
@@ -211,10 +212,9 @@ void Machine::AssignPlain(const Stmt& s) {
 // target that no returning call has to restore: no temporary value. False
 // when the general path must run; nothing has changed then.
 bool Machine::AssignInPlace(const Stmt& s) {
-  const ExprNode* root = s.expr.root.get();
-  if (!root || root->op != Op::Binary || s.expr.trailing) return false;
+  if (!s.numeric) return false;
   Num v;
-  if (!EvalNum(*root, v)) return false;
+  if (!EvalNum(*s.expr.root, v)) return false;
   int i = FindSlot(s.target, s.var);
   if (i < 0 || NeedsUndo(i)) return false;
   SetNum(calc_.vars_[i].Value, v);
@@ -262,8 +262,8 @@ void Machine::AssignElement(const Stmt& s) {
     WriteSlot(slot, std::move(value));
     return;
   }
-  int cache = -1;
-  Store(name, value, cache);
+  // Known to be no variable: what Store does for an absent name.
+  Create(name, value, slot);
 }
 
 void Machine::AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s) {
@@ -468,7 +468,11 @@ bool Machine::CaseMatches(const CaseLabel& label, const Variant& selector, bool&
 
 void Machine::ExecCase(const Stmt& s) {
   Variant selector;
-  if (!EvalUnit(s.expr, selector)) {
+  Num k;
+  const ExprNode* root = s.expr.root.get();
+  if (root && root->numeric && !s.expr.trailing && !failed() && EvalNum(*root, k)) {
+    SetNum(selector, k);
+  } else if (!EvalUnit(s.expr, selector)) {
     Fail("Error in expression", s.expr.text, 1);
     return;
   }

@@ -226,10 +226,20 @@ bool Machine::FrameNum(const ExprNode& n, size_t base, Num& v) const {
     }
     case Op::Binary: {
       Num a, b;
-      return FrameNum(*n.a, base, a) && FrameNum(*n.b, base, b) && FastNum(n.code, a, b, v);
+      return FrameLeaf(*n.a, base, a) && FrameLeaf(*n.b, base, b) && FastNum(n.code, a, b, v);
     }
     default: return false;
   }
+}
+
+// Constants and frame slots without a call.
+inline bool Machine::FrameLeaf(const ExprNode& n, size_t base, Num& v) const {
+  if (n.op == Op::Const) return ToNum(n.value, v);
+  if (n.op == Op::Var) {
+    const FrameSlot& s = frame_[base + static_cast<size_t>(n.slot)];
+    return s.set && ToNum(s.value, v);
+  }
+  return FrameNum(n, base, v);
 }
 
 bool Machine::FrameEval(const ExprNode& n, size_t base, Variant& out, bool numTried) {

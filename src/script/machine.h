@@ -103,6 +103,7 @@ class Machine {
   bool FrameFor(const Stmt& s, size_t base, bool& exited);
   bool FrameCondition(const ExprUnit& unit, size_t base, bool& value);
   bool FrameNum(const ExprNode& n, size_t base, Num& v) const;
+  bool FrameLeaf(const ExprNode& n, size_t base, Num& v) const;
   bool FrameEval(const ExprNode& n, size_t base, Variant& out, bool numTried = false);
   bool FrameCall(const ExprNode& n, size_t base, Variant& out);
   bool FrameCallBody(const Procedure& proc, const ExprNode& n, size_t base, Variant& out);

@@ -111,6 +111,8 @@ struct Stmt {
   mutable NameCache var;
   mutable std::vector<NameCache> arraySlots;
   int slot = -1;  // frame slot of the target, in routines that run in a frame
+  // NAME := arithmetic on numbers: may be written in place.
+  bool numeric = false;
   // expressions: assignment value, condition, FOR start, CASE selector
   ExprUnit expr, bound;
   bool downto = false;
