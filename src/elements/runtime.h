@@ -13,6 +13,7 @@
 namespace qel {
 
 class ScriptHost;
+class ShellHost;
 class TQelElement;
 
 // Element references are kept as handles: a destroyed element reads as nil.
@@ -63,6 +64,8 @@ class Runtime {
   ScriptGlobals script;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
+  // Set by the player; without one, frames are not drawn and the timer is not reset.
+  ShellHost* shellHost = nullptr;
   // Set while a game file or a saved state is being read: work that only
   // makes sense on a complete tree (animation rebuilds) waits until the end.
   bool reading = false;

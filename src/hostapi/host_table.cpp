@@ -1,6 +1,7 @@
 #include "hostapi/host_table.h"
 
 #include "hostapi/host_functions.h"
+#include "hostapi/host_screens.h"
 #include "script/scriptcalc.h"
 
 namespace qel {
@@ -75,11 +76,17 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"YearDays", HostYearDays},
       {"YearFrac", HostYearFrac},
       {"Mod", HostMod},
-      // Rows 62-77 (image lists, animations, element events, screens) come
-      // with the element functions.
+      // Rows 62-74 (image lists, animations, element events) come with the
+      // element functions.
+      {"SetScreen", HostSetScreen},
+      {"FastSetScreen", HostFastSetScreen},
+      {"FastSetScreenNS", HostFastSetScreenNS},
       {"Random", HostRandom},
-      // Rows 79-98 (pixels, texts, loading, state, settings, sound, stars)
-      // come with the runtime functions.
+      // Rows 79-83 (pixels, texts) come with the element functions.
+      {"LoadIm", HostLoadIm},
+      {"EndLoadIm", HostEndLoadIm},
+      // Rows 86-98 (state, settings, sound, stars) come with the runtime
+      // functions.
   };
 }
 
