@@ -15,6 +15,10 @@ namespace qel {
 class ScriptHost;
 class ShellHost;
 class TQelElement;
+class GameDir;
+class ImageCache;
+class SoundCache;
+class AudioMixer;
 
 // Element references are kept as handles: a destroyed element reads as nil.
 using ElementRef = uint32_t;
@@ -49,6 +53,16 @@ struct ScriptGlobals {
   uint32_t RandSeed = 0;
 };
 
+// The services a running game reaches, set by whoever runs it (player,
+// tests, tools); none is owned here. nullptr means the service is not there,
+// and code then quietly does without it (nothing drawn, no sound, no file).
+struct GameServices {
+  GameDir* dir = nullptr;          // every game file name goes through it
+  ImageCache* images = nullptr;
+  SoundCache* sounds = nullptr;
+  AudioMixer* audio = nullptr;
+};
+
 // What went wrong while reading a game file or a state stream: where, in
 // which element, and what was skipped.
 struct LoadProblem {
@@ -62,6 +76,7 @@ class Runtime {
   ElementRegistry elements;
   ShellState shell;
   ScriptGlobals script;
+  GameServices services;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
   // Set by the player; without one, frames are not drawn and the timer is not reset.
