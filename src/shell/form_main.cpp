@@ -92,6 +92,7 @@ void TFormMain::StartGame() {
     RegisterHostFunctions(calc, hostServices_);
     RegisterGameFunctions(calc);
   });
+  if (settings_.scriptBudget) pool_->SetStepBudget(*settings_.scriptBudget);
   runtime_.script.RandSeed =
       settings_.seed ? *settings_.seed
                      : static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());

@@ -35,6 +35,7 @@ struct FormSettings {
   int windowedOverride = -1;       // -1 from the settings, 0 full screen, 1 windowed
   std::optional<uint32_t> seed;
   std::optional<double> now;
+  std::optional<uint64_t> scriptBudget;  // statements a script run may take (0: no limit)
 };
 
 class TFormMain : public ShellHost {

@@ -106,6 +106,7 @@ bool PlayerRun::Prepare(const char* argv0, FormSettings& s, int& status) {
   if (o_.windowed) s.windowedOverride = *o_.windowed ? 1 : 0;
   s.seed = o_.seed;
   s.now = o_.now;
+  if (o_.scriptBudget) s.scriptBudget = static_cast<uint64_t>(*o_.scriptBudget);
   if (o_.headless) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     unsetenv("DISPLAY");
