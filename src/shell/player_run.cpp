@@ -152,6 +152,7 @@ void PlayerRun::PollWindow(bool deliver) {
       form_->FormClose();
       return;
     }
+    if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_EXPOSED) form_->FormPaint();
     if (t.screenshotKey) {
       std::error_code ec;
       fs::create_directories(PicturesDir(), ec);
