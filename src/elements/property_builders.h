@@ -67,4 +67,13 @@ PropertyInfo Script(const char* name) {
   return p;
 }
 
+// A published string whose writes go through a member function of the kind.
+template <auto M, auto Set>
+PropertyInfo StringVia(const char* name) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = String<M>(name);
+  p.setString = [](TQelElement& e, std::string_view v) { (static_cast<C&>(e).*Set)(v); };
+  return p;
+}
+
 }  // namespace qel::props

@@ -4,6 +4,7 @@
 // globals. One object, passed around, so that tests and tools can run several
 // games side by side and nothing hides in globals.
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +20,10 @@ class GameDir;
 class ImageCache;
 class SoundCache;
 class AudioMixer;
+class TGfxCanvas;
+class TGfxFonts;
+class TResDb;
+class LangTables;
 
 // Element references are kept as handles: a destroyed element reads as nil.
 using ElementRef = uint32_t;
@@ -61,6 +66,10 @@ struct GameServices {
   ImageCache* images = nullptr;
   SoundCache* sounds = nullptr;
   AudioMixer* audio = nullptr;
+  TGfxCanvas* canvas = nullptr;    // what elements draw on
+  TGfxFonts* fonts = nullptr;      // bitmap fonts of texts (from the root's font archive)
+  TResDb* archive = nullptr;       // the resource archive; the root points it at its FileFonts
+  LangTables* lang = nullptr;      // the root's language tables (set by the root itself)
 };
 
 // What went wrong while reading a game file or a state stream: where, in
@@ -77,6 +86,9 @@ class Runtime {
   ShellState shell;
   ScriptGlobals script;
   GameServices services;
+  // Where script errors are appended when the root placed the log (a game
+  // directory that cannot be written keeps it in the user's data folder).
+  std::filesystem::path errorLog;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
   // Set by the player; without one, frames are not drawn and the timer is not reset.
