@@ -14,7 +14,6 @@
 namespace qel {
 
 class ScriptHost;
-class ShellHost;
 class TQelElement;
 class GameDir;
 class ImageCache;
@@ -91,8 +90,6 @@ class Runtime {
   std::filesystem::path errorLog;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
-  // Set by the player; without one, frames are not drawn and the timer is not reset.
-  ShellHost* shellHost = nullptr;
   // Set while a game file or a saved state is being read: work that only
   // makes sense on a complete tree (animation rebuilds) waits until the end.
   bool reading = false;

@@ -2,7 +2,7 @@
 
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
-#include "elements/shell_host.h"
+#include "gamedb/image_cache.h"
 #include "script/scriptcalc.h"
 
 namespace qel {
@@ -17,26 +17,12 @@ TQelElement* ElementArg(Runtime& rt, const TVar& arg) {
   return arg.Value.IsReference() ? rt.Resolve(arg.Value.handle()) : nullptr;
 }
 
-void ResetFrameTimer(Runtime& rt) {
-  if (rt.shellHost) rt.shellHost->ResetFrameTimer();
+void ResetFrameTimer(TQelDB& root) {
+  if (root.hooks.resetClock) root.hooks.resetClock();
 }
 
-// Every star record made free.
-void ClearStars(TQelDB&) {}
-// The image cache's request counts start again.
-void ResetImageRequests(Runtime&) {}
-// Images not requested since the switch began are dropped.
-void DropUnusedImages(Runtime&) {}
-// All music fades out.
-void FadeOutMusic(Runtime&) {}
-// Top-level screens keep their resources as their AllwaysLoad says.
-void LoadKeptScreens(TQelDB& root) {
-  for (int i = 0; i < root.ChildCount(); ++i) {
-    TQelElement* child = root.Child(i);
-    if (!child->IsClass("TQelScreen")) continue;
-    child->KeepLoaded = static_cast<TQelScreen*>(child)->AllwaysLoad;
-    if (child->KeepLoaded) child->LoadRes();
-  }
+void ResetImageRequests(Runtime& rt) {
+  if (rt.services.images) rt.services.images->ResetImageRequests();
 }
 
 // The checks every switch function makes: a root, and a screen first.
@@ -53,7 +39,7 @@ TQelScreen* FastSwitch(TScriptCalc& calc, TVarList& p, TQelDB*& root) {
   if (!screen) return nullptr;
   Runtime& rt = root->runtime();
   rt.shell.CurrentScreen = screen->Handle();
-  ClearStars(*root);
+  root->Stars().Clear();
   screen->LoadRes();
   for (int i = 1; i < p.Count(); ++i)
     if (TQelElement* extra = ElementArg(rt, p[i])) extra->LoadRes();
@@ -68,44 +54,20 @@ TQelElement* FindLoadingScreen(TQelDB& root) {
   return found == &root ? nullptr : found;
 }
 
-void FinishScreenSwitch(TQelDB& root) {
-  Runtime& rt = root.runtime();
-  ShellState& shell = rt.shell;
-  if (rt.shellHost) rt.shellHost->RenderFrame(false);
-  if (!shell.LoadingMode) return;
-  if (TQelElement* hovered = rt.Resolve(shell.HoveredElement)) hovered->DoMouseOut();
-  shell.HoveredElement = 0;
-  shell.MouseCaptured = false;
-  ResetImageRequests(rt);
-  root.ClearLoaded();
-  shell.ImagesForLoadCount += 1;
-  shell.ImagesForLoadPos = 0;
-  shell.CurrentScreen = 0;
-  for (int i = 0; i < root.ChildCount(); ++i)
-    if (root.Child(i)->KeepLoaded) root.Child(i)->LoadRes();
-  shell.CurrentScreen = shell.PendingScreen;
-  FadeOutMusic(rt);
-  rt.script.EventName = "SetScreen";
-  root.RunScript(root.exSetScreen.prepared, root.Vars.get());
-  if (TQelElement* screen = rt.Resolve(shell.CurrentScreen)) screen->Show();
-  DropUnusedImages(rt);
-  ResetFrameTimer(rt);
-}
-
 bool HostSetScreen(TScriptCalc& calc, TVarList& p, TVar&) {
   TQelDB* root = nullptr;
   TQelScreen* screen = TargetScreen(calc, p, root);
   if (!screen) return true;
   Runtime& rt = root->runtime();
   ShellState& shell = rt.shell;
-  ClearStars(*root);
+  root->Stars().Clear();
   shell.FocusedText = 0;
   shell.ImagesForLoadCount = 0;
   shell.ImagesForLoadPos = 0;
   shell.LoadingMode = true;
   ResetImageRequests(rt);
   root->ClearLoaded();
-  LoadKeptScreens(*root);
+  root->LoadKeptScreens();
   shell.ImmediateImageLoad = false;
   shell.PendingScreen = screen->Handle();
   screen->KeepLoaded = true;
@@ -118,7 +80,7 @@ bool HostSetScreen(TScriptCalc& calc, TVarList& p, TVar&) {
     }
   }
   shell.ImmediateImageLoad = true;
-  ResetFrameTimer(rt);
+  ResetFrameTimer(*root);
   return true;
 }
 
@@ -131,18 +93,18 @@ bool HostFastSetScreen(TScriptCalc& calc, TVarList& p, TVar&) {
   root->RunScript(root->exSetScreen.prepared, root->Vars.get());
   // The script may have destroyed the screen.
   if (TQelElement* shown = root->runtime().Resolve(handle)) shown->Show();
-  ResetFrameTimer(root->runtime());
+  ResetFrameTimer(*root);
   return true;
 }
 
 bool HostFastSetScreenNS(TScriptCalc& calc, TVarList& p, TVar&) {
   TQelDB* root = nullptr;
-  if (FastSwitch(calc, p, root)) ResetFrameTimer(root->runtime());
+  if (FastSwitch(calc, p, root)) ResetFrameTimer(*root);
   return true;
 }
 
 bool HostLoadIm(TScriptCalc& calc, TVarList&, TVar&) {
-  if (TQelDB* root = RootOf(calc)) FinishScreenSwitch(*root);
+  if (TQelDB* root = RootOf(calc)) root->FinishScreenSwitch();
   return true;
 }
 

@@ -18,7 +18,5 @@ bool HostEndLoadIm(TScriptCalc& calc, TVarList& p, TVar& r);
 // The root's loading screen, or nil. The root itself (key 0 when the game
 // names no loading screen) never counts as one.
 TQelElement* FindLoadingScreen(TQelDB& root);
-// Completes a full screen switch (the root's FinishScreenSwitch).
-void FinishScreenSwitch(TQelDB& root);
 
 }  // namespace qel

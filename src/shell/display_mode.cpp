@@ -1,12 +1,12 @@
 // Switching between window and full screen.
 #include "shell/form_main.h"
-#include "shell/root_ops.h"
 
 namespace qel {
 
 void TFormMain::FlWin() {
   ShellState& shell = runtime_.shell;
-  if (root_) RootWriteFullScreenSetting(*root_, shell.FullScreen);
+  if (SettingsFile* settings = root_ ? root_->Settings() : nullptr)
+    settings->WriteString("Def", "FS", shell.FullScreen ? "1" : "0");
   if (shell.TestMode) shell.FullScreen = false;
   timer_.SetEnabled(false);
   // The device restyles its window (centred when windowed). Textures and

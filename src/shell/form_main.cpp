@@ -7,7 +7,6 @@
 
 #include "hostapi/host_screens.h"
 #include "hostapi/host_table.h"
-#include "shell/root_ops.h"
 
 namespace qel {
 
@@ -43,19 +42,18 @@ TFormMain::TFormMain(FormSettings settings)
   resDb_.SetOpenMode(TOpenMode::opReadOnly);
   hostServices_ = DefaultHostServices();
   if (settings_.now) hostServices_.clock = &fixedClock_;
-  runtime_.shellHost = this;
 }
 
-TFormMain::~TFormMain() {
-  FormClose();
-  runtime_.shellHost = nullptr;
-}
+TFormMain::~TFormMain() { FormClose(); }
 
 void TFormMain::OpenAudio() {
-  // Headless runs only ever write their audio to a file.
-  if (settings_.headless) return;
-  audioOpen_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-  if (!audioOpen_) std::fprintf(stderr, "qelplayer: no audio output (%s); the game plays silent\n", SDL_GetError());
+  // Headless runs mix on the process steps' clock and only ever write a file.
+  AudioMixer::Options options;
+  options.manualClock = settings_.headless;
+  options.noDevice = settings_.headless;
+  audio_.Open(options);
+  if (!settings_.audioOut.empty() && !audio_.StartCapture(settings_.audioOut))
+    std::fprintf(stderr, "qelplayer: cannot write %s\n", settings_.audioOut.c_str());
 }
 
 bool TFormMain::FormCreate() {
@@ -87,7 +85,14 @@ void TFormMain::StartGame() {
                                                                    : settings_.gameFile.parent_path();
   if (!gameDir.empty() && chdir(gameDir.c_str()) != 0)
     std::fprintf(stderr, "qelplayer: cannot enter %s\n", gameDir.c_str());
+  ConnectServices(gameDir);
   root_ = std::make_unique<TQelDB>(&runtime_);
+  root_->hooks.applyDisplayMode = [this](bool fullScreen) { ApplyDisplayMode(fullScreen); };
+  root_->hooks.presentFrame = [this] { RenderFrame(true); };
+  root_->hooks.resetClock = [this] { timer_.Reset(); };
+  imageCache_->SetGame(ImageCacheGameOf(runtime_.shell, *root_, [this] {
+    if (root_) root_->DoLoadImProcess();
+  }));
   pool_ = std::make_unique<InterpreterPool>(runtime_, *root_, [this](TScriptCalc& calc) {
     RegisterHostFunctions(calc, hostServices_);
     RegisterGameFunctions(calc);
@@ -96,18 +101,19 @@ void TFormMain::StartGame() {
   runtime_.script.RandSeed =
       settings_.seed ? *settings_.seed
                      : static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count());
-  logos_ = std::make_unique<LogoPictures>(*images_, gameDir);
 
   shell.ImmediateImageLoad = false;
-  if (!settings_.gameFile.empty()) {
-    std::string problems;
-    if (!RootLoadGame(*root_, settings_.gameFile, problems) || !problems.empty())
-      std::fprintf(stderr, "%s", problems.c_str());
+  if (!settings_.gameFile.empty() && !root_->LoadGame(settings_.gameFile)) {
+    const std::string name = settings_.gameFile.filename().string();
+    for (const LoadProblem& p : runtime_.loadProblems)
+      std::fprintf(stderr, "qelplayer: %s: offset %zu, %s: %s\n", name.c_str(), p.offset, p.path.c_str(),
+                   p.message.c_str());
   }
   // The display mode of this run: the settings file's, unless the command line names one.
   if (settings_.windowedOverride >= 0) shell.FullScreen = settings_.windowedOverride == 0;
   if (shell.TestMode) shell.FullScreen = false;
-  if (device_.Windowed() == shell.FullScreen) device_.SetWindowed(!shell.FullScreen);
+  ApplyDisplayMode(shell.FullScreen);
+  particles_ = imageCache_->RequestImage("particles.bmp", true);
 
   ByteString title = root_->GetLangText("Title");
   if (title.empty()) title = root_->Id;
@@ -115,6 +121,7 @@ void TFormMain::StartGame() {
   shell.ImmediateImageLoad = true;
   TQelElement* first = root_->FindByKey(root_->InitScreen);
   shell.CurrentScreen = first ? first->Handle() : 0;
+  started_ = true;
   timer_.Reset();
   timer_.SetEnabled(true);
 }
@@ -123,11 +130,36 @@ void TFormMain::FormClose() {
   if (closed_) return;
   closed_ = true;
   timer_.SetEnabled(false);
-  if (root_) RootDoExit(*root_);
+  if (root_) root_->DoExit();
   runtime_.shell.CurrentScreen = 0;
   pool_.reset();
   root_.reset();
   runtime_.shell.HoveredElement = 0;
+  runtime_.services = GameServices{};
+  audio_.StopCapture();
+}
+
+void TFormMain::ConnectServices(const std::filesystem::path& gameDir) {
+  dir_ = std::make_unique<GameDir>(gameDir);
+  imageCache_ = std::make_unique<ImageCache>(*images_, dir_.get(), &resDb_);
+  soundCache_ = std::make_unique<SoundCache>(&audio_, dir_.get(), &resDb_,
+                                             SoundCacheGameOf(runtime_.shell, [this] { timer_.Reset(); }));
+  GameServices& s = runtime_.services;
+  s.dir = dir_.get();
+  s.images = imageCache_.get();
+  s.sounds = soundCache_.get();
+  s.audio = &audio_;
+  s.canvas = canvas_.get();
+  s.fonts = fonts_.get();
+  s.archive = &resDb_;
+}
+
+// The settings' mode (or this run's), as the device and the window show it;
+// the command line's mode wins over the settings file's for this run.
+void TFormMain::ApplyDisplayMode(bool fullScreen) {
+  if (settings_.windowedOverride >= 0 && !started_) fullScreen = settings_.windowedOverride == 0;
+  if (runtime_.shell.TestMode) fullScreen = false;
+  if (device_.Windowed() == fullScreen) device_.SetWindowed(!fullScreen);
 }
 
 TQelElement* TFormMain::LoadingScreen() const { return root_ ? FindLoadingScreen(*root_) : nullptr; }

@@ -13,7 +13,10 @@
 #include <string>
 
 #include "elements/qel_db.h"
-#include "elements/shell_host.h"
+#include "base/game_paths.h"
+#include "gamedb/image_cache.h"
+#include "gamedb/sound_cache.h"
+#include "render/audio.h"
 #include "hostapi/clock.h"
 #include "hostapi/host_services.h"
 #include "render/gfx_canvas.h"
@@ -23,7 +26,6 @@
 #include "render/gfx_timer.h"
 #include "render/res_db.h"
 #include "script/interpreter_pool.h"
-#include "shell/logo_pictures.h"
 
 namespace qel {
 
@@ -36,12 +38,13 @@ struct FormSettings {
   std::optional<uint32_t> seed;
   std::optional<double> now;
   std::optional<uint64_t> scriptBudget;  // statements a script run may take (0: no limit)
+  std::string audioOut;  // WAV file the mixed audio is written to
 };
 
-class TFormMain : public ShellHost {
+class TFormMain {
  public:
   explicit TFormMain(FormSettings settings);
-  ~TFormMain() override;
+  ~TFormMain();
   TFormMain(const TFormMain&) = delete;
   TFormMain& operator=(const TFormMain&) = delete;
 
@@ -76,9 +79,8 @@ class TFormMain : public ShellHost {
   void WMChar(uint16_t unit);
   void WMActivate(bool active);
 
-  // --- ShellHost ---
-  void RenderFrame(bool present) override;
-  void ResetFrameTimer() override { timer_.Reset(); }
+  // One frame cleared to black, presented when asked (the root's progress frames).
+  void RenderFrame(bool present);
 
   TGfxDevice& Device() { return device_; }
   TGfxTimer& Timer() { return timer_; }
@@ -86,13 +88,14 @@ class TFormMain : public ShellHost {
   TQelDB* Root() { return root_.get(); }
   int32_t LogoIndex() const { return logoIndex_; }
   int32_t LogoFrame() const { return logoFrame_; }
-  // Whether audio output could be opened (a failure leaves the game silent).
-  bool AudioOpen() const { return audioOpen_; }
+  AudioMixer& Audio() { return audio_; }
 
  private:
   void DeviceInitialize(bool& success);
   void StartGame();
   void OpenAudio();
+  void ConnectServices(const std::filesystem::path& gameDir);
+  void ApplyDisplayMode(bool fullScreen);
   void LogoStep();
   void RenderLogo();
   void RenderPlay();
@@ -112,17 +115,21 @@ class TFormMain : public ShellHost {
   FixedClock fixedClock_;
   HostServices hostServices_;
   Runtime runtime_;
+  AudioMixer audio_;
+  std::unique_ptr<GameDir> dir_;
+  std::unique_ptr<ImageCache> imageCache_;
+  std::unique_ptr<SoundCache> soundCache_;
   std::unique_ptr<TQelDB> root_;
   std::unique_ptr<InterpreterPool> pool_;
-  std::unique_ptr<LogoPictures> logos_;
 
   int32_t logoIndex_ = 0;
   int32_t logoFrame_ = 0;
-  const TGfxImage* logoImage_ = nullptr;
+  TQelIm* logoImage_ = nullptr;  // the current logo's image-cache entry
+  TQelIm* particles_ = nullptr;  // the stars' picture
   bool gameInitDone_ = false;
   bool screenShowDone_ = false;
-  bool audioOpen_ = false;
   bool closed_ = false;
+  bool started_ = false;  // the game is loaded and the timer runs
 };
 
 }  // namespace qel

@@ -5,7 +5,6 @@
 
 #include "hostapi/host_screens.h"
 #include "shell/form_main.h"
-#include "shell/root_ops.h"
 
 namespace qel {
 
@@ -36,6 +35,8 @@ void TFormMain::TimerProcess() {
   ShellState& shell = runtime_.shell;
   if (closed_ || shell.FrameTick >= StepLimit) return;
   shell.FrameTick += 1;
+  // Headless runs mix one step of sound per step.
+  if (settings_.headless) audio_.Advance(AudioMixer::kFramesPerStep);
   if (logoIndex_ >= 0) {
     LogoStep();
     return;
@@ -44,16 +45,16 @@ void TFormMain::TimerProcess() {
     if (TQelElement* loading = LoadingScreen()) {
       loading->Process();
     } else if (root_) {
-      FinishScreenSwitch(*root_);
+      root_->FinishScreenSwitch();
       shell.LoadingMode = false;
     }
-    UpdateMusic(runtime_);
+    soundCache_->UpdateMusic();
     return;
   }
   if (TQelElement* screen = Screen()) screen->Process();
-  if (root_) RootUpdateStars(*root_);
+  if (root_) root_->UpdateStars();
   if (TQelElement* cursor = runtime_.Resolve(shell.CursorElement)) cursor->Process();
-  UpdateMusic(runtime_);
+  soundCache_->UpdateMusic();
   if (shell.FullScreen == device_.Windowed()) FlWin();
   if (shell.ExitRequested) FormClose();
 }
@@ -77,9 +78,9 @@ void TFormMain::LogoStep() {
     do {
       logoIndex_ += 1;
       const std::string n = std::to_string(logoIndex_);
-      logoImage_ = logos_ ? logos_->Request("logos\\logo" + n + ".jpg") : nullptr;
-      if (logos_) logos_->PlaySound("logo" + n + ".mp3");
-    } while (!logoImage_ && logoIndex_ <= 9);
+      logoImage_ = imageCache_->RequestImage("logos\\logo" + n + ".jpg", false);
+      soundCache_->PlaySound("logo" + n + ".mp3", 100);
+    } while (!logoImage_->texture && logoIndex_ <= 9);
     logoFrame_ = 0;
     timer_.Reset();
   }
@@ -108,12 +109,13 @@ void TFormMain::DeviceRender() {
 }
 
 void TFormMain::RenderLogo() {
-  if (!logoImage_) return;
+  const TGfxImage* logo = logoImage_ ? imageCache_->TextureOf(logoImage_) : nullptr;
+  if (!logo) return;
   const int alpha = logoFrame_ <= 17 ? logoFrame_ * 15 : logoFrame_ >= 83 ? (100 - logoFrame_) * 15 : 255;
-  const uint32_t background = logoImage_->GetPixel(0, 0, 0);
+  const uint32_t background = logo->GetPixel(0, 0, 0);
   canvas_->FillRect(0, 0, 1024, 768, TColor4(background), fxOpaque);
-  const int x = (1024 - logoImage_->TextureWidth) / 2, y = (768 - logoImage_->TextureHeight) / 2;
-  canvas_->Draw(logoImage_, x, y, TColor4((static_cast<uint32_t>(alpha) << 24) + 0xFFFFFFu), 0, 1284);
+  const int x = (1024 - logo->TextureWidth) / 2, y = (768 - logo->TextureHeight) / 2;
+  canvas_->Draw(logo, x, y, TColor4((static_cast<uint32_t>(alpha) << 24) + 0xFFFFFFu), 0, 1284);
 }
 
 namespace {
@@ -133,13 +135,14 @@ void TFormMain::RenderLoading() {
 
 void TFormMain::RenderPlay() {
   ShellState& shell = runtime_.shell;
+  const TGfxImage* stars = imageCache_->TextureOf(particles_);
   if (TQelElement* screen = Screen(); screen && root_) {
     for (int64_t order = root_->OrderMin(); order <= root_->OrderMax(); ++order) {
       screen->Render(static_cast<int32_t>(order), 0xFFFFFFFFu, 0, 0, 0);
-      RootDrawStars(*root_, static_cast<int32_t>(order));
+      root_->DrawStars(static_cast<int32_t>(order), stars);
     }
   }
-  if (root_) RootDrawStars(*root_, 1000);
+  if (root_) root_->DrawStars(1000, stars);
   if (TQelElement* cursor = runtime_.Resolve(shell.CursorElement))
     RenderLayers(*cursor, cursor->OrderMin(), cursor->OrderMax(), shell.MouseX, shell.MouseY);
 }

@@ -1,7 +1,6 @@
 // Mouse, keys, typed characters and activation, turned into element events.
 #include "shell/form_main.h"
 #include "shell/key_codes.h"
-#include "shell/root_ops.h"
 
 namespace qel {
 namespace {
@@ -90,17 +89,20 @@ void TFormMain::FormKeyDown(int32_t key, bool alt, bool ctrl, bool shift) {
     shell.FullScreen = !shell.FullScreen;
     FlWin();
   }
-  if (root_) RootDoKeyDown(*root_, key);
+  if (root_) root_->DoKeyDown(key);
 }
 
 void TFormMain::WMChar(uint16_t unit) {
-  if (root_) RootDoChar(*root_, CharForRoot(unit, root_->UnicodeMode));
+  if (root_) root_->DoChar(CharForRoot(unit, root_->UnicodeMode));
 }
 
 void TFormMain::WMActivate(bool active) {
   timer_.SetEnabled(active);
   if (active) timer_.Reset();
-  if (audioOpen_) SDL_PauseAudio(active ? 0 : 1);
+  if (active)
+    audio_.Start();
+  else
+    audio_.Pause();
 }
 
 }  // namespace qel
