@@ -64,3 +64,22 @@ inline std::string Shape(const Values& v) {
 }
 
 }  // namespace qel::testgame
+
+namespace qel::testgame {
+
+// A picture element showing imImage at (rX, rY), top-left aligned.
+inline std::string Image(const Values& v) {
+  return Record("TQelImage",
+                {{"Key", "60"}, {"Id", "\"Pic\""}, {"X", "0"}, {"Y", "0"}, {"Vis", "True"}, {"imImage", "\"\""},
+                 {"hxDrawFx", "1284"}, {"PosHor", "phLeft"}, {"PosVert", "pvTop"}, {"Scale", "1.0"},
+                 {"Angle", "0.0"}, {"hxColor", "$FFFFFF"}, {"hxTrans", "255"}, {"MousedNotVis", "False"},
+                 {"exVarRS", "\"\""}, {"exInit", "\"\""}, {"exAfterLoad", "\"\""}, {"exMouseIn", "\"\""},
+                 {"exMouseOut", "\"\""}, {"exMouseMove", "\"\""}, {"exMouseDown", "\"\""}, {"exMouseUp", "\"\""},
+                 {"exUpdate", "\"\""}, {"exProcess", "\"\""}, {"MousedVis", "True"}, {"Anim", "0"},
+                 {"NoMsQelDB", "False"}, {"Order", "2"}, {"rX", "0.0"}, {"rY", "0.0"}, {"ScaleX", "1.0"},
+                 {"ScaleY", "1.0"}, {"Interpol", "True"}, {"InterpolSc", "True"}, {"MsKeep", "False"},
+                 {"Tag", "\"\""}, {"TextId", "\"\""}, {"NotSave", "False"}},
+                v, "");
+}
+
+}  // namespace qel::testgame
