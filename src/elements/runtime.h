@@ -12,7 +12,9 @@
 
 namespace qel {
 
+class ParticleManager;
 class ScriptHost;
+class TGfxCanvas;
 class TQelElement;
 
 // Element references are kept as handles: a destroyed element reads as nil.
@@ -56,11 +58,20 @@ struct LoadProblem {
   ByteString message;
 };
 
+// The services a running game draws and loads with, set by whoever runs
+// the game (player, tests, tools) and not owned here. A null pointer means the
+// service is not there: code then quietly does without.
+struct GameServices {
+  TGfxCanvas* canvas = nullptr;
+  ParticleManager* particles = nullptr;  // shared by every particle effect
+};
+
 class Runtime {
  public:
   ElementRegistry elements;
   ShellState shell;
   ScriptGlobals script;
+  GameServices services;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
   // Set while a game file or a saved state is being read: work that only

@@ -1,5 +1,6 @@
 #include "hostapi/host_table.h"
 
+#include "hostapi/host_anim.h"
 #include "hostapi/host_functions.h"
 #include "script/scriptcalc.h"
 
@@ -75,9 +76,15 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"YearDays", HostYearDays},
       {"YearFrac", HostYearFrac},
       {"Mod", HostMod},
-      // Rows 62-77 (image lists, animations, element events, screens) come
-      // with the element functions.
+      {"ListAdd", HostListAdd},
+      {"ListDel", HostListDel},
+      {"AnimStart", HostAnimStart},
+      {"AnimStop", HostAnimStop},
+      {"AnimBreak", HostAnimBreak},
+      {"AnimPlay", HostAnimPlay},
+      // Rows 68-77 (element events, screens) come with the element functions.
       {"Random", HostRandom},
+      {"ProcEf", HostProcEf},
       // Rows 79-98 (pixels, texts, loading, state, settings, sound, stars)
       // come with the runtime functions.
   };
