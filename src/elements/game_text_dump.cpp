@@ -135,6 +135,12 @@ class Dumper {
       if (i == 1 && p.upperName == "ID" && value.size() > 2) path = parentPath.empty() ? path : parentPath + "." + value.substr(1, value.size() - 2);
       Line(depth + 1, p.name + " = " + value);
     }
+    if (!r.AtEnd() && depth + 1 >= kMaxTreeDepth) {
+      // The reader keeps no deeper record; the text would grow with the square of the depth.
+      Problem(record, r.pos(), path, "child records nested deeper than " + std::to_string(kMaxTreeDepth) + " levels");
+      Line(depth, "}");
+      return;
+    }
     while (!r.AtEnd()) {
       std::string_view child;
       size_t at = r.pos();

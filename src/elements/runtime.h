@@ -16,6 +16,10 @@ class ParticleManager;
 class ScriptHost;
 class TGfxCanvas;
 class TQelElement;
+class GameDir;
+class ImageCache;
+class SoundCache;
+class AudioMixer;
 
 // Element references are kept as handles: a destroyed element reads as nil.
 using ElementRef = uint32_t;
@@ -50,20 +54,24 @@ struct ScriptGlobals {
   uint32_t RandSeed = 0;
 };
 
+// The services a running game reaches, set by whoever runs it (player,
+// tests, tools); none is owned here. nullptr means the service is not there,
+// and code then quietly does without it (nothing drawn, no sound, no file).
+struct GameServices {
+  GameDir* dir = nullptr;          // every game file name goes through it
+  ImageCache* images = nullptr;
+  SoundCache* sounds = nullptr;
+  AudioMixer* audio = nullptr;
+  TGfxCanvas* canvas = nullptr;
+  ParticleManager* particles = nullptr;  // shared by every particle effect
+};
+
 // What went wrong while reading a game file or a state stream: where, in
 // which element, and what was skipped.
 struct LoadProblem {
   size_t offset = 0;
   ByteString path;
   ByteString message;
-};
-
-// The services a running game draws and loads with, set by whoever runs
-// the game (player, tests, tools) and not owned here. A null pointer means the
-// service is not there: code then quietly does without.
-struct GameServices {
-  TGfxCanvas* canvas = nullptr;
-  ParticleManager* particles = nullptr;  // shared by every particle effect
 };
 
 class Runtime {
