@@ -25,7 +25,7 @@ void TQelEffect::SetEffectFN(const ByteString& name) {
   EffectFN = name;
   if (!runtime().services.particles) return;
   system_ = std::make_unique<TXParticleSystem>(kEffectCapacity, &runtime().script.RandSeed);
-  if (auto bytes = ReadGameResource(runtime(), name)) system_->Load(*bytes);
+  if (auto bytes = ReadGameResource(runtime(), name, EffectRecord::kSize)) system_->Load(*bytes);
   system_->MoveTo(static_cast<float>(X()), static_cast<float>(Y()), false);
   if (Active) system_->Start();
 }

@@ -9,9 +9,7 @@ namespace qel {
 
 class Runtime;
 
-// Bytes larger than any such file is allowed to be are not read.
-constexpr size_t kMaxResourceFileSize = size_t{1} << 20;
-
-std::optional<ByteString> ReadGameResource(Runtime& runtime, const ByteString& name);
+// At most maxBytes from the start of the file; nullopt when there is none.
+std::optional<ByteString> ReadGameResource(Runtime& runtime, const ByteString& name, size_t maxBytes);
 
 }  // namespace qel

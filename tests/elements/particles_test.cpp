@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "../base/temp_dir_for_tests.h"
+#include "base/game_paths.h"
 #include "elements/kinds.h"
 #include "elements/particles.h"
 #include "elements/qel_db.h"
@@ -237,6 +239,21 @@ TEST_F(EffectTest, StartRunsTheStartScriptUnderTheCallersEventName) {
   effect->EffectStart();
   EXPECT_TRUE(effect->Active);
   EXPECT_EQ(host.runs, (std::vector<std::string>{"fx:ms_Down:go"}));
+}
+
+TEST_F(EffectTest, TheFileIsFoundAsGamesSpellItAndReadFromItsStart) {
+  test::ScratchDir dir;
+  dir.Write("fx/smoke.eff", Fountain(60).str() + std::string(1000, '\x7f'));
+  GameDir games(dir.path());
+  db.runtime().services.dir = &games;
+  effect->SetX(40);
+  effect->SetActive(true);
+  effect->SetEffectFN("FX\\Smoke.EFF");
+  EXPECT_EQ(effect->System()->Params().emission, 60);
+  EXPECT_EQ(effect->System()->X(), 40);
+  EXPECT_TRUE(effect->System()->Emitting());  // an active effect starts on its new file
+  effect->SetEffectFN("..\\fx\\smoke.eff");  // outside the game: not read
+  EXPECT_EQ(effect->System()->Params().emission, 0);
 }
 
 TEST_F(EffectTest, WithoutAManagerThereIsNoSystem) {
