@@ -2,6 +2,7 @@
 
 #include <libalglib/interpolation.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -9,8 +10,6 @@
 
 namespace qel {
 namespace {
-
-bool SameIdIgnoringCase(const ByteString& a, const ByteString& b) { return a.size() == b.size() && UpperCase(a) == UpperCase(b); }
 
 // One image Id followed through the keys: its knots, then its splines.
 struct SplineTrack {
@@ -104,11 +103,11 @@ struct Pair {
 }  // namespace
 
 void ChooseDirection(AnimSprite& sp, double animAngle) {
+  if (sp.Frame != -1) return;  // other sprites keep their angle
   double b = RoundHalfEven((animAngle + sp.Angle) * 1000) / 1000;
   if (!(b >= -100000 && b <= 100000)) b = 0;
   while (b >= 360) b -= 360;
   while (b < 0) b += 360;
-  if (sp.Frame != -1) return;
   int32_t n = static_cast<int32_t>(RoundHalfEven(b * 10)) / 225;
   if (n > 15) n = 15;
   sp.Frame = n;
@@ -121,11 +120,18 @@ class FrameBuilder {
 
   FrameTable Build() {
     if (o_.interpol) tracks_ = CollectKnots(keys_);
+    // Partners are found by Id ignoring case: upper-case every Id once.
+    upperIds_.resize(keys_.size());
+    for (size_t i = 0; i < keys_.size(); ++i)
+      for (const KeySprite& sp : keys_[i].sprites) upperIds_[i].push_back(UpperCase(sp.id));
+    size_t expected = 0;  // one sprite per image and frame, unless some leave or cross-fade
+    for (const AnimKey& key : keys_) expected += (key.count + size_t{1}) * key.sprites.size();
+    t_.sprites_.reserve(std::min(expected, o_.maxSprites));
     double s = 0;
     for (size_t i = 0; i < keys_.size(); ++i) {
       const AnimKey& key = keys_[i];
       const AnimKey* partner = i + 1 < keys_.size() ? &keys_[i + 1] : o_.rep ? &keys_[0] : nullptr;
-      PairUp(key, partner);
+      PairUp(i, partner ? (i + 1 < keys_.size() ? i + 1 : 0) : kNone);
       size_t perFrame = 0;
       for (const Pair& p : pairs_) perFrame += p.morph ? 2 : 1;
       const double d = key.count + 1.0;
@@ -143,14 +149,19 @@ class FrameBuilder {
   }
 
  private:
-  void PairUp(const AnimKey& key, const AnimKey* partner) {
+  static constexpr size_t kNone = ~size_t{0};
+
+  void PairUp(size_t k, size_t pk) {
     pairs_.clear();
-    for (const KeySprite& f : key.sprites) {
+    const AnimKey& key = keys_[k];
+    const AnimKey* partner = pk == kNone ? nullptr : &keys_[pk];
+    for (size_t j = 0; j < key.sprites.size(); ++j) {
+      const KeySprite& f = key.sprites[j];
       const KeySprite* m = nullptr;
       if (partner && !f.id.empty())
-        for (const KeySprite& c : partner->sprites)
-          if (SameIdIgnoringCase(c.id, f.id)) {
-            m = &c;
+        for (size_t c = 0; c < partner->sprites.size(); ++c)
+          if (upperIds_[pk][c] == upperIds_[k][j]) {
+            m = &partner->sprites[c];
             break;
           }
       if (!f.picture) continue;
@@ -174,25 +185,19 @@ class FrameBuilder {
     AnimSprite sp;
     sp.Image = f.picture->entry;
     sp.Frame = f.anim;
-    sp.X = f.x + (m.x - f.x) / d * q;
-    sp.Y = f.y + (m.y - f.y) / d * q;
-    sp.Scale = f.scale + (m.scale - f.scale) / d * q;
-    sp.ScaleX = f.scaleX + (m.scaleX - f.scaleX) / d * q;
-    sp.ScaleY = f.scaleY + (m.scaleY - f.scaleY) / d * q;
-    sp.Angle = f.angle + (m.angle - f.angle) / d * q;
-    sp.X += f.picture->width * 0.5 * sp.Scale;
-    sp.Y += f.picture->height * 0.5 * sp.Scale;
-    if (p.track) {
+    if (p.track && f.interpolSc && o_.splineShortcut) {
+      // Every moving value comes from the splines.
       sp.X = p.track->At(SplineTrack::vX, frame);
       sp.Y = p.track->At(SplineTrack::vY, frame);
-      if (f.interpolSc) {
-        sp.Scale = p.track->At(SplineTrack::vScale, frame);
-        sp.ScaleX = p.track->At(SplineTrack::vScaleX, frame);
-        sp.ScaleY = p.track->At(SplineTrack::vScaleY, frame);
-      }
+      sp.Scale = p.track->At(SplineTrack::vScale, frame);
+      sp.ScaleX = p.track->At(SplineTrack::vScaleX, frame);
+      sp.ScaleY = p.track->At(SplineTrack::vScaleY, frame);
       sp.Angle = p.track->At(SplineTrack::vAngle, frame);
+    } else {
+      Interpolate(sp, p, q, d, frame);
     }
     const double tF = f.color >> 24, tM = m.color >> 24;
+
     sp.Color = WithAlphaByte(f.color, RoundHalfEven((tM - tF) / d * q) + tF);
     sp.DrawFx = f.drawFx;
     if (!p.changed) return Append(sp);
@@ -218,6 +223,31 @@ class FrameBuilder {
     ms.DrawFx = m.drawFx;
     Append(sp);
     Append(ms);
+  }
+
+  // Linear motion from the sprite towards its partner, then the splines for
+  // what they cover.
+  static void Interpolate(AnimSprite& sp, const Pair& p, int q, double d, double frame) {
+    const KeySprite& f = *p.f;
+    const KeySprite& m = *p.m;
+    sp.X = f.x + (m.x - f.x) / d * q;
+    sp.Y = f.y + (m.y - f.y) / d * q;
+    sp.Scale = f.scale + (m.scale - f.scale) / d * q;
+    sp.ScaleX = f.scaleX + (m.scaleX - f.scaleX) / d * q;
+    sp.ScaleY = f.scaleY + (m.scaleY - f.scaleY) / d * q;
+    sp.Angle = f.angle + (m.angle - f.angle) / d * q;
+    sp.X += f.picture->width * 0.5 * sp.Scale;
+    sp.Y += f.picture->height * 0.5 * sp.Scale;
+    if (p.track) {
+      sp.X = p.track->At(SplineTrack::vX, frame);
+      sp.Y = p.track->At(SplineTrack::vY, frame);
+      if (f.interpolSc) {
+        sp.Scale = p.track->At(SplineTrack::vScale, frame);
+        sp.ScaleX = p.track->At(SplineTrack::vScaleX, frame);
+        sp.ScaleY = p.track->At(SplineTrack::vScaleY, frame);
+      }
+      sp.Angle = p.track->At(SplineTrack::vAngle, frame);
+    }
   }
 
   // Opacities of the outgoing and incoming picture at in-between frame q: the
@@ -246,6 +276,7 @@ class FrameBuilder {
   const std::vector<AnimKey>& keys_;
   const FrameOptions& o_;
   Tracks tracks_;
+  std::vector<std::vector<ByteString>> upperIds_;
   std::vector<Pair> pairs_;
   FrameTable t_;
 };

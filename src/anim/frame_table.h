@@ -63,6 +63,9 @@ struct FrameOptions {
   bool interpol = false;  // the animation's Interpol: splines through the keys
   bool rep = false;       // the last key moves towards the first
   double angle = 0;       // the animation's Angle (degrees), for direction patterns
+  // Sprites whose every moving value comes from splines skip the linear
+  // motion the splines would overwrite (off: compute it anyway).
+  bool splineShortcut = true;
   size_t maxFrames = kMaxAnimFrames;
   size_t maxSprites = kMaxAnimSprites;
 };

@@ -109,7 +109,7 @@ void TXParticleSystem::Start() {
 
 void TXParticleSystem::Stop(bool kill) {
   age_ = -1;
-  if (kill) particles_.clear();
+  if (kill) particles_.clear(), dead_ = 0;
 }
 
 void TXParticleSystem::MoveTo(float x, float y, bool moveParticles) {
@@ -143,12 +143,15 @@ void TXParticleSystem::Update(float dt) {
     if (age_ >= e.lifetime) age_ = -1;
   }
   const float k = kAccelerationScale;
-  size_t alive = 0;
-  for (size_t i = 0; i < particles_.size(); ++i) {
-    Particle p = particles_[i];
+  for (Particle& p : particles_) {
+    if (p.dead) continue;
     const float before = p.age;
     p.age += dt;
-    if (p.age >= p.life) continue;
+    if (p.age >= p.life) {
+      p.dead = true;
+      ++dead_;
+      continue;
+    }
     const bool crossed = before < p.middle && p.age >= p.middle;
     float rx = p.x - (x_ + p.spawnX), ry = p.y - (y_ + p.spawnY);
     const float len = std::sqrt(rx * rx + ry * ry);
@@ -169,10 +172,10 @@ void TXParticleSystem::Update(float dt) {
       p.sizeSpeed = Rate(e.sizeEnd - p.size, rest);
       for (int c = 0; c < 4; ++c) p.colorSpeed[c] = Rate(Channel(e.colorEnd, c) - p.color[c], rest);
     }
-    for (int c = 0; c < 4; ++c) p.color[c] = ClampChannel(p.color[c] + p.colorSpeed[c] * dt, c);
-    particles_[alive++] = p;
+    for (int c = 0; c < 3; ++c) p.color[c] = std::clamp(p.color[c] + p.colorSpeed[c] * dt, 0.0f, 255.0f);
+    p.color[3] = ClampChannel(p.color[3] + p.colorSpeed[3] * dt, 3);
   }
-  particles_.resize(alive);
+  if (dead_ * 8 > particles_.size() || (compactEveryStep_ && dead_ > 0)) Compact();
   if (age_ >= 0) {
     const float n = static_cast<float>(e.emission) * dt + remainder_;
     const float whole = std::nearbyint(n);
@@ -184,9 +187,22 @@ void TXParticleSystem::Update(float dt) {
   prevY_ = y_;
 }
 
+void TXParticleSystem::Compact() {
+  std::erase_if(particles_, [](const Particle& p) { return p.dead; });
+  dead_ = 0;
+}
+
+std::vector<Particle> TXParticleSystem::Alive() const {
+  std::vector<Particle> alive;
+  for (const Particle& p : particles_)
+    if (!p.dead) alive.push_back(p);
+  return alive;
+}
+
 void TXParticleSystem::Spawn() {
   const EffectRecord& e = params_;
   if (Count() >= capacity_ || spawnPoints_.empty()) return;
+  if (particles_.size() >= static_cast<size_t>(capacity_)) Compact();
   Particle p{};
   p.age = 0;
   p.life = Rnd(e.lifeMin, e.lifeMax);
@@ -228,7 +244,7 @@ namespace {
 
 uint32_t ColorByte(float v) {
   const float r = std::nearbyint(v);
-  return r <= 0 ? 0 : r >= 255 ? 255 : static_cast<uint32_t>(r);
+  return !(r > 0) ? 0 : r >= 255 ? 255 : static_cast<uint32_t>(r);
 }
 
 }  // namespace
@@ -236,9 +252,10 @@ uint32_t ColorByte(float v) {
 void TXParticleSystem::Draw(TGfxCanvas& canvas, const TGfxImage* texture, float x, float y, uint32_t mask,
                             int deviceWidth, int deviceHeight) const {
   if (!texture) return;
-  const int n = Count();
-  for (int j = 0; j < n; ++j) {
-    const Particle& p = particles_[static_cast<size_t>(params_.reverse ? n - 1 - j : j)];
+  const size_t n = particles_.size();
+  for (size_t j = 0; j < n; ++j) {
+    const Particle& p = particles_[params_.reverse ? n - 1 - j : j];
+    if (p.dead) continue;
     const float px = x + p.x, py = y + p.y;
     const float hw = texture->PatternWidth * p.size / 2, hh = texture->PatternHeight * p.size / 2;
     if (!std::isfinite(px) || !std::isfinite(py) || !std::isfinite(hw) || !std::isfinite(hh)) continue;

@@ -49,6 +49,7 @@ struct Particle {
   float color[4];  // blue, green, red, alpha, each 0..255
   float colorSpeed[4];
   float age, middle, life;
+  bool dead;  // waiting to be dropped from the pool
 };
 
 class TXParticleSystem {
@@ -72,19 +73,30 @@ class TXParticleSystem {
   void Draw(TGfxCanvas& canvas, const TGfxImage* texture, float x, float y, uint32_t mask, int deviceWidth,
             int deviceHeight) const;
 
+  // Drop the dead at every step instead of when they are many (the same
+  // particles either way; off is the plain rule, kept for comparison).
+  void SetCompactEveryStep(bool on) { compactEveryStep_ = on; }
+
   bool Emitting() const { return age_ >= 0; }
-  int Count() const { return static_cast<int>(particles_.size()); }
+  int Count() const { return static_cast<int>(particles_.size() - dead_); }
   int Capacity() const { return capacity_; }
-  const Particle& At(int i) const { return particles_[i]; }
+  // The live particles, oldest first.
+  std::vector<Particle> Alive() const;
   float X() const { return x_; }
   float Y() const { return y_; }
 
  private:
   float Rnd(float a, float b);
   void Spawn();
+  // Drops the dead, the living keeping their order.
+  void Compact();
 
   EffectRecord params_;
-  std::vector<Particle> particles_;  // live ones, oldest first
+  // Oldest first. The dead stay in place for a while, so that particles are
+  // not moved down at every step: they go all at once when they are many.
+  std::vector<Particle> particles_;
+  size_t dead_ = 0;
+  bool compactEveryStep_ = false;
   int capacity_;
   uint32_t* seed_;
   std::vector<std::pair<int32_t, int32_t>> spawnPoints_{{0, 0}};

@@ -271,5 +271,49 @@ TEST(FrameTable, HostileKeysAreCutAtTheBounds) {
   EXPECT_EQ(static_cast<size_t>(frames.FrameCount()), kMaxAnimFrames);
 }
 
+// Random keys built with and without the spline shortcut give the same table.
+TEST(FrameTable, SplineShortcutMatchesTheFullComputation) {
+  uint32_t seed = 99;
+  auto next = [&](int n) { seed = seed * 1664525u + 1013904223u; return static_cast<int>((seed >> 8) % n); };
+  for (int round = 0; round < 50; ++round) {
+    std::vector<AnimKey> keys;
+    const int nKeys = 1 + next(6);
+    for (int k = 0; k < nKeys; ++k) {
+      AnimKey key{static_cast<uint16_t>(next(8)), next(2) == 0, {}};
+      for (int i = 0; i < next(6); ++i) {
+        const char* ids[] = {"", "a", "b", "A", "c"};
+        KeySprite sp = Sprite(ids[next(5)], next(300), next(300), 1 + next(2), 1 + next(40), 1 + next(40));
+        sp.scale = 0.5 + next(20) / 10.0;
+        sp.angle = next(720) - 360;
+        sp.scaleX = 0.5 + next(4) / 2.0;
+        sp.anim = next(3) - 1;
+        sp.interpol = next(4) != 0;
+        sp.interpolSc = next(3) != 0;
+        sp.color = static_cast<uint32_t>(next(256)) << 24 | 0x123456;
+        if (next(8) == 0) sp.picture.reset();
+        key.sprites.push_back(sp);
+      }
+      keys.push_back(std::move(key));
+    }
+    FrameOptions fast, full;
+    fast.interpol = full.interpol = true;
+    fast.rep = full.rep = next(2) == 0;
+    fast.angle = full.angle = next(90);
+    full.splineShortcut = false;
+    FrameTable a = BuildFrameTable(keys, fast), b = BuildFrameTable(keys, full);
+    ASSERT_EQ(a.FrameCount(), b.FrameCount());
+    for (int32_t i = 0; i < a.FrameCount(); ++i) {
+      ASSERT_EQ(a.Frame(i).size(), b.Frame(i).size());
+      for (size_t j = 0; j < a.Frame(i).size(); ++j) {
+        const AnimSprite &x = a.Frame(i)[j], &y = b.Frame(i)[j];
+        EXPECT_TRUE(x.Image == y.Image && x.Frame == y.Frame && x.X == y.X && x.Y == y.Y && x.Scale == y.Scale &&
+                    x.Angle == y.Angle && x.ScaleX == y.ScaleX && x.ScaleY == y.ScaleY && x.Color == y.Color &&
+                    x.DrawFx == y.DrawFx)
+            << round << " " << i << " " << j;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qel

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 
 #include "../base/temp_dir_for_tests.h"
@@ -100,16 +101,16 @@ TEST(Particles, PositionsAfterStepsFollowVelocityAndGravity) {
   s.Start();
   s.Update(kStep);  // one particle born at the emitter, at rest for this step
   ASSERT_EQ(s.Count(), 1);
-  EXPECT_FLOAT_EQ(s.At(0).x, 100);
-  EXPECT_FLOAT_EQ(s.At(0).y, 200);
+  EXPECT_FLOAT_EQ(s.Alive()[0].x, 100);
+  EXPECT_FLOAT_EQ(s.Alive()[0].y, 200);
   float y = 200, vy = 30;
   for (int n = 1; n <= 20; ++n) {
     s.Update(kStep);
     vy += 2 * TXParticleSystem::kAccelerationScale * kStep;
     y += vy * kStep;
     ASSERT_EQ(s.Count(), n + 1);
-    EXPECT_NEAR(s.At(0).x, 100, 1e-3);  // direction 0 is straight down the y axis
-    EXPECT_NEAR(s.At(0).y, y, 1e-3) << n;
+    EXPECT_NEAR(s.Alive()[0].x, 100, 1e-3);  // direction 0 is straight down the y axis
+    EXPECT_NEAR(s.Alive()[0].y, y, 1e-3) << n;
   }
 }
 
@@ -132,11 +133,37 @@ TEST(Particles, TheSameSeedGivesTheSameParticles) {
   ASSERT_GT(a.Count(), 100);
   ASSERT_EQ(a.Count(), b.Count());
   for (int i = 0; i < a.Count(); ++i) {
-    EXPECT_EQ(a.At(i).x, b.At(i).x);
-    EXPECT_EQ(a.At(i).y, b.At(i).y);
-    EXPECT_GE(a.At(i).color[3], 0);
-    EXPECT_LE(a.At(i).color[3], 255);
-    EXPECT_LT(a.At(i).age, a.At(i).life);
+    EXPECT_EQ(a.Alive()[i].x, b.Alive()[i].x);
+    EXPECT_EQ(a.Alive()[i].y, b.Alive()[i].y);
+    EXPECT_GE(a.Alive()[i].color[3], 0);
+    EXPECT_LE(a.Alive()[i].color[3], 255);
+    EXPECT_LT(a.Alive()[i].age, a.Alive()[i].life);
+  }
+}
+
+// Dropping the dead only when they are many leaves the same particles as
+// dropping them at every step.
+TEST(Particles, DeferredDroppingMatchesDroppingAtEveryStep) {
+  EffectBytes e = Fountain(400);
+  e.F32(24, 0.1f).F32(28, 1.2f).F32(36, 6).F32(44, 5).F32(48, 90).F32(60, -2).F32(64, 2).F32(120, 1).F32(124, 1);
+  uint32_t seedA = 11, seedB = 11;
+  TXParticleSystem lazy(300, &seedA), eager(300, &seedB);
+  eager.SetCompactEveryStep(true);
+  for (TXParticleSystem* s : {&lazy, &eager}) {
+    s->Load(e.str());
+    s->Start();
+  }
+  for (int step = 0; step < 120; ++step) {
+    const float dt = kStep * static_cast<float>(1 + step % 3);
+    lazy.Update(dt);
+    eager.Update(dt);
+    if (step % 17 == 0) {
+      lazy.MoveTo(static_cast<float>(step), 5, step % 2 == 0);
+      eager.MoveTo(static_cast<float>(step), 5, step % 2 == 0);
+    }
+    const auto a = lazy.Alive(), b = eager.Alive();
+    ASSERT_EQ(a.size(), b.size()) << step;
+    for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(std::memcmp(&a[i], &b[i], offsetof(Particle, dead)), 0) << step << " " << i;
   }
 }
 
@@ -170,9 +197,9 @@ TEST(Particles, ColoursStayInBytesAndAnOvershootingAlphaLandsOn254) {
   for (int i = 0; i < 30; ++i) s.Update(kStep);
   bool overshoot = false;
   for (int i = 0; i < s.Count(); ++i) {
-    for (int c = 0; c < 3; ++c) EXPECT_LE(s.At(i).color[c], 255);
-    EXPECT_LE(s.At(i).color[3], 255);
-    overshoot |= s.At(i).color[3] == 254;
+    for (int c = 0; c < 3; ++c) EXPECT_LE(s.Alive()[i].color[c], 255);
+    EXPECT_LE(s.Alive()[i].color[3], 255);
+    overshoot |= s.Alive()[i].color[3] == 254;
   }
   EXPECT_TRUE(overshoot);
 }
