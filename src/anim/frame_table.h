@@ -14,7 +14,7 @@
 
 namespace qel {
 
-class TQelIm;
+struct TQelIm;
 
 // A loaded picture as the table needs it: which cache entry, and the size of
 // one pattern.

@@ -7,7 +7,7 @@ namespace qel {
 class Runtime;
 class TGfxImage;
 class TQelAnim;
-class TQelIm;
+struct TQelIm;
 
 const TGfxImage* SpriteTexture(Runtime& runtime, const TQelIm* entry);
 // The animation's background picture (ImBack), when it is loaded.

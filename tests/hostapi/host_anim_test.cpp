@@ -33,7 +33,7 @@ class HostAnim : public ::testing::Test {
     runtime.script.EventName = "ms_Down";
     room->SetEventSource(evMouseDown, source);
     room->RunScript(room->Event(evMouseDown).prepared, nullptr);
-    return pool.Alive()[1].ErrorCode() == 0;
+    return pool.At(1).ErrorCode() == 0;
   }
   std::vector<ByteString> EntryIds() {
     std::vector<ByteString> ids;
