@@ -13,7 +13,9 @@
 
 namespace qel {
 
+class ParticleManager;
 class ScriptHost;
+class TGfxCanvas;
 class TQelElement;
 class GameDir;
 class ImageCache;
@@ -23,6 +25,7 @@ class TGfxCanvas;
 class TGfxFonts;
 class TResDb;
 class LangTables;
+class TGfxImages;
 
 // Element references are kept as handles: a destroyed element reads as nil.
 using ElementRef = uint32_t;
@@ -69,6 +72,8 @@ struct GameServices {
   TGfxFonts* fonts = nullptr;      // bitmap fonts of texts (from the root's font archive)
   TResDb* archive = nullptr;       // the resource archive; the root points it at its FileFonts
   LangTables* lang = nullptr;      // the root's language tables (set by the root itself)
+  TGfxImages* textures = nullptr;  // list for textures elements make themselves (pies, system-font texts)
+  ParticleManager* particles = nullptr;  // shared by every particle effect
 };
 
 // What went wrong while reading a game file or a state stream: where, in

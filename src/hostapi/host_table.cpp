@@ -1,5 +1,7 @@
 #include "hostapi/host_table.h"
 
+#include "hostapi/host_elements.h"
+#include "hostapi/host_anim.h"
 #include "hostapi/host_functions.h"
 #include "hostapi/host_screens.h"
 #include "script/scriptcalc.h"
@@ -76,17 +78,33 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"YearDays", HostYearDays},
       {"YearFrac", HostYearFrac},
       {"Mod", HostMod},
-      // Rows 62-74 (image lists, animations, element events) come with the
-      // element functions.
+      {"ListAdd", HostListAdd},
+      {"ListDel", HostListDel},
+      {"AnimStart", HostAnimStart},
+      {"AnimStop", HostAnimStop},
+      {"AnimBreak", HostAnimBreak},
+      {"AnimPlay", HostAnimPlay},
+      {"Update", HostUpdate},
+      {"Process", HostProcess},
+      {"MsDown", HostMsDown},
+      {"MsMove", HostMsMove},
+      {"Init", HostInit},
+      {"Show", HostShow},
+      {"SetFocus", HostSetFocus},
       {"SetScreen", HostSetScreen},
       {"FastSetScreen", HostFastSetScreen},
       {"FastSetScreenNS", HostFastSetScreenNS},
       {"Random", HostRandom},
-      // Rows 79-83 (pixels, texts) come with the element functions.
+      {"GetAlpha", HostGetAlpha},
+      {"GetPixel", HostGetPixel},
+      {"MoveTo", HostMoveTo},
+      {"ProcEf", HostProcEf},
+      {"GetText", HostGetText},
       {"LoadIm", HostLoadIm},
       {"EndLoadIm", HostEndLoadIm},
-      // Rows 86-98 (state, settings, sound, stars) come with the runtime
-      // functions.
+      // Rows 86-91 (state, settings) come with the runtime functions.
+      {"ToFront", HostToFront},
+      // Rows 93-98 (sound, stars) come with the runtime functions.
   };
 }
 

@@ -77,8 +77,9 @@ TEST_F(HostTable, RowsInTableOrder) {
       "MOVETO", "PROCEF", "GETTEXT", "LOADIM", "ENDLOADIM", "SAVESTATE", "LOADSTATE", "TIMERRESET", "GETINI",
       "SETINI", "DELFILE", "TOFRONT", "PLAYSND", "PLAYMUZ", "STOPMUZ", "EXITGAME", "ADDSTAR", "IMSTARSR"};
   // The library rows and the screen switches are always there.
-  const std::vector<ByteString> required = {"VAL", "MOD", "RANDOM", "SETSCREEN", "FASTSETSCREEN",
-                                            "FASTSETSCREENNS", "LOADIM", "ENDLOADIM"};
+  const std::vector<ByteString> required = {"VAL", "MOD", "LISTADD", "SETFOCUS", "SETSCREEN", "FASTSETSCREEN",
+                                            "FASTSETSCREENNS", "RANDOM", "GETTEXT", "LOADIM", "ENDLOADIM",
+                                            "TOFRONT"};
   size_t next = 0;
   for (int i = 0; i < calc.Functions().Count(); ++i) {
     const ByteString& name = calc.Functions()[i].Name;
