@@ -57,6 +57,32 @@ PropertyInfo String(const char* name) {
   return p;
 }
 
+// A data member read directly and written through a member function of its
+// kind, for properties whose setters do more than store.
+template <auto M, auto Set>
+PropertyInfo OrdinalSet(const char* name, PropType type) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  using F = typename MemberOf<decltype(M)>::Field;
+  PropertyInfo p = Named(name, type);
+  p.getOrdinal = [](const TQelElement& e) { return static_cast<int64_t>(static_cast<const C&>(e).*M); };
+  p.setOrdinal = [](TQelElement& e, int64_t v) {
+    if constexpr (std::is_same_v<F, bool>)
+      (static_cast<C&>(e).*Set)(v != 0);
+    else
+      (static_cast<C&>(e).*Set)(static_cast<F>(v));
+  };
+  return p;
+}
+
+template <auto M, auto Set>
+PropertyInfo StringSet(const char* name) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = Named(name, PropType::String);
+  p.getString = [](const TQelElement& e) { return ByteString(static_cast<const C&>(e).*M); };
+  p.setString = [](TQelElement& e, std::string_view v) { (static_cast<C&>(e).*Set)(ByteString(v)); };
+  return p;
+}
+
 // An event-script member of a kind (an EventScript field).
 template <auto M>
 PropertyInfo Script(const char* name) {
@@ -64,6 +90,34 @@ PropertyInfo Script(const char* name) {
   PropertyInfo p = Named(name, PropType::String);
   p.getString = [](const TQelElement& e) { return (static_cast<const C&>(e).*M).source; };
   p.setString = [](TQelElement& e, std::string_view v) { e.SetScript(static_cast<C&>(e).*M, v); };
+  return p;
+}
+
+// A published string whose writes go through a member function of the kind.
+template <auto M, auto Set>
+PropertyInfo StringVia(const char* name) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = String<M>(name);
+  p.setString = [](TQelElement& e, std::string_view v) { (static_cast<C&>(e).*Set)(v); };
+  return p;
+}
+
+// A published integer whose writes go through a member function of the kind.
+template <auto M, auto Set>
+PropertyInfo OrdinalVia(const char* name, PropType type) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = Ordinal<M>(name, type);
+  p.setOrdinal = [](TQelElement& e, int64_t v) { (static_cast<C&>(e).*Set)(static_cast<int32_t>(v)); };
+  return p;
+}
+
+// A picture name: reads give the cache entry's name, writes fetch the entry.
+template <auto M, auto Set>
+PropertyInfo PictureProp(const char* name) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = Named(name, PropType::String);
+  p.getString = [](const TQelElement& e) { return (static_cast<const C&>(e).*M).Name(); };
+  p.setString = [](TQelElement& e, std::string_view v) { (static_cast<C&>(e).*Set)(v); };
   return p;
 }
 
