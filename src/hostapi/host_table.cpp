@@ -1,6 +1,7 @@
 #include "hostapi/host_table.h"
 
 #include "hostapi/host_elements.h"
+#include "hostapi/host_anim.h"
 #include "hostapi/host_functions.h"
 #include "script/scriptcalc.h"
 
@@ -76,7 +77,12 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"YearDays", HostYearDays},
       {"YearFrac", HostYearFrac},
       {"Mod", HostMod},
-      // Rows 62-67 (image lists, animations) come with the animation functions.
+      {"ListAdd", HostListAdd},
+      {"ListDel", HostListDel},
+      {"AnimStart", HostAnimStart},
+      {"AnimStop", HostAnimStop},
+      {"AnimBreak", HostAnimBreak},
+      {"AnimPlay", HostAnimPlay},
       {"Update", HostUpdate},
       {"Process", HostProcess},
       {"MsDown", HostMsDown},
@@ -89,7 +95,7 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"GetAlpha", HostGetAlpha},
       {"GetPixel", HostGetPixel},
       {"MoveTo", HostMoveTo},
-      // Row 82 (ProcEf) comes with the effects.
+      {"ProcEf", HostProcEf},
       {"GetText", HostGetText},
       // Rows 84-91 (loading, state, settings) come with the runtime functions.
       {"ToFront", HostToFront},
