@@ -1,8 +1,11 @@
 // qelscript: runs a script outside a game, on a pool interpreter with the
 // host-function table, and prints the variables it left and its error.
-//   qelscript [--game GAME.qelf] [--element PATH] [--dir DIR] [--seed N] [--now DATETIME] [--save-err] SCRIPTFILE
+//   qelscript [--game GAME.qelf] [--element PATH] [--dir DIR] [--seed N] [--now DATETIME] [--save-err]
+//             [--script-budget N] [--no-fast-paths] SCRIPTFILE
 // --now fixes what Now, Date and Time read (days since 30.12.1899, e.g. 45356.5),
-// so that a seeded run repeats exactly.
+// so that a seeded run repeats exactly. --script-budget sets the statements and
+// loop rounds a run may take (0: no limit); --no-fast-paths runs every statement
+// the general way.
 // Exit status: 0 ran without error, 1 script error, 2 usage or file error.
 #include <unistd.h>
 
@@ -26,13 +29,15 @@ struct Options {
   std::optional<uint32_t> seed;
   std::optional<double> now;
   bool saveErr = false;
+  std::optional<uint64_t> budget;
+  bool noFastPaths = false;
 };
 
 int Usage(const char* why) {
   std::fprintf(stderr, "qelscript: %s\n", why);
   std::fprintf(stderr,
                "usage: qelscript [--game GAME.qelf] [--element PATH] [--dir DIR] [--seed N] [--now DATETIME] "
-               "[--save-err] SCRIPTFILE\n");
+               "[--save-err] [--script-budget N] [--no-fast-paths] SCRIPTFILE\n");
   return 2;
 }
 
@@ -63,6 +68,14 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       if (!o.now) return false;
     } else if (a == "--save-err") {
       o.saveErr = true;
+    } else if (a == "--script-budget") {
+      std::string s;
+      if (!value(s)) return false;
+      auto n = ParseInteger(s);
+      if (!n || *n < 0) return false;
+      o.budget = static_cast<uint64_t>(*n);
+    } else if (a == "--no-fast-paths") {
+      o.noFastPaths = true;
     } else if (a.size() > 1 && a[0] == '-' && a != "-") {
       return false;
     } else if (o.script.empty()) {
@@ -110,6 +123,8 @@ int Main(int argc, char** argv) {
     RegisterHostFunctions(calc, services);
     RegisterGameFunctions(calc);
   });
+  if (o.budget) pool.SetStepBudget(*o.budget);
+  if (o.noFastPaths) pool.SetFastPaths(false);
   if (!o.game.empty()) {
     auto data = ReadWholeFile(o.game);
     if (!data) return Usage("cannot read the game file");

@@ -43,7 +43,19 @@ std::string_view ChildClassName(std::string_view child) {
   return child.substr(4, len);
 }
 
+// Level of e in its tree, the root being 1; counting stops past the bound.
+int LevelOf(const TQelElement& e) {
+  int level = 1;
+  for (const TQelElement* p = e.Parent(); p && level <= kMaxTreeDepth; p = p->Parent()) ++level;
+  return level;
+}
+
 void ReadChildren(TQelElement& e, std::string_view record, ByteReader& r, bool keepKeys) {
+  if (!r.AtEnd() && LevelOf(e) >= kMaxTreeDepth) {
+    Report(e, record, r, "child records nested deeper than " + std::to_string(kMaxTreeDepth) +
+                             " levels; skipped with their subtrees");
+    return;
+  }
   while (!r.AtEnd()) {
     std::string_view child;
     if (!r.ReadString(child)) {

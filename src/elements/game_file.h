@@ -10,6 +10,11 @@
 
 namespace qel {
 
+// Levels of the deepest tree a game file may hold, the root being level 1. Authored games
+// use a handful; the bound keeps every recursive walk of a tree (reading, writing, state,
+// the frame passes, the text dump) far inside the native stack.
+constexpr int kMaxTreeDepth = 256;
+
 class TQelElement;
 class TQelDB;
 
@@ -21,7 +26,8 @@ bool LoadGameData(TQelDB& root, std::string_view data);
 // Reads one record into an existing element (its values through the
 // property setters, then its children). False when the record itself is
 // malformed; what could be read stays, and the problem is logged in the
-// element's runtime. Called by the elements' LoadFromData.
+// element's runtime. Children that would sit deeper than kMaxTreeDepth are
+// skipped with their subtrees and reported. Called by the elements' LoadFromData.
 bool ReadElementRecord(TQelElement& element, std::string_view record, bool keepKeys);
 
 // Writes an element and its subtree as a record with every published value,

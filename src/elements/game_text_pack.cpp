@@ -3,6 +3,7 @@
 
 #include "base/byte_stream.h"
 #include "elements/class_table.h"
+#include "elements/game_file.h"
 #include "elements/game_text.h"
 
 namespace qel {
@@ -76,6 +77,8 @@ class Packer {
     const ElementClass* cls =
         stack_.empty() ? ElementClassTable::Standard().Find("TQelDB") : ElementClassTable::Standard().Find(name);
     if (!cls || (!stack_.empty() && !cls->create)) return Fail("unknown element class " + std::string(className));
+    if (stack_.size() >= static_cast<size_t>(kMaxTreeDepth))
+      return Fail("records nested deeper than " + std::to_string(kMaxTreeDepth) + " levels");
     stack_.push_back({cls, name, {}, {}, 0});
     return true;
   }
@@ -101,6 +104,8 @@ class Packer {
 
   bool Raw(std::string_view hex) {
     if (stack_.empty()) return Fail("raw record outside a record");
+    if (stack_.size() >= static_cast<size_t>(kMaxTreeDepth))
+      return Fail("records nested deeper than " + std::to_string(kMaxTreeDepth) + " levels");
     if (hex.empty() || hex[0] != '$' || hex.size() % 2 == 0) return Fail("raw record needs $ and pairs of hex digits");
     ByteString bytes;
     for (size_t i = 1; i < hex.size(); i += 2) {

@@ -72,6 +72,12 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBitmap32& out, TIndexedRows* i
   if (pixOffset >= size) return Fail(out, error, "bmp: no pixel data");
   const uint8_t* pix = data + pixOffset;
   const size_t avail = size - pixOffset;
+  // Checked before the picture is allocated. RLE data may end the picture anywhere (the rest
+  // keeps index 0), so it needs only its first code; plain rows must all be there.
+  const bool rleData = compression == 1 || compression == 2;
+  const uint64_t stride = ((static_cast<uint64_t>(width) * bpp + 31) / 32) * 4;
+  if (rleData && avail < 2) return Fail(out, error, "bmp: truncated RLE data");
+  if (!rleData && stride * height > avail) return Fail(out, error, "bmp: truncated pixel data");
 
   TBitmap32 bmp;
   bmp.Resize(width, height, 0xFF000000u);
@@ -79,7 +85,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBitmap32& out, TIndexedRows* i
   if (palettised) idx.assign(static_cast<size_t>(width) * height, 0);
   auto rowOf = [&](int fileRow) { return topDown ? fileRow : height - 1 - fileRow; };
 
-  if (compression == 1 || compression == 2) {
+  if (rleData) {
     // RLE8 / RLE4: absolute and encoded runs, end of line, end of picture, delta.
     // Pixels that the stream skips keep index 0.
     size_t p = 0;
@@ -125,8 +131,6 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBitmap32& out, TIndexedRows* i
       }
     }
   } else {
-    const uint64_t stride = ((static_cast<uint64_t>(width) * bpp + 31) / 32) * 4;
-    if (stride * height > avail) return Fail(out, error, "bmp: truncated pixel data");
     bool anyAlpha = false;
     if (compression == 0 && bpp == 16) {
       rMask = 0x7C00;

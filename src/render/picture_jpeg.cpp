@@ -1,5 +1,6 @@
 #include "render/picture.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -36,6 +37,18 @@ void JpegEmit(j_common_ptr cinfo, int level) {
   }
 }
 
+// Huffman-coded data gives every block of a component at least one bit (its DC code), so a
+// picture whose blocks outnumber the bits of the file cannot be in it: refused before the
+// picture is allocated. Arithmetic coding has no such floor.
+bool HuffmanDataTooShort(const jpeg_decompress_struct& cinfo, size_t size) {
+  uint64_t fewest = UINT64_MAX;
+  for (int i = 0; i < cinfo.num_components; ++i) {
+    const jpeg_component_info& c = cinfo.comp_info[i];
+    fewest = std::min<uint64_t>(fewest, static_cast<uint64_t>(c.width_in_blocks) * c.height_in_blocks);
+  }
+  return cinfo.num_components > 0 && fewest > static_cast<uint64_t>(size) * 8;
+}
+
 }  // namespace
 
 bool DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& out, std::string* error) {
@@ -70,6 +83,11 @@ bool DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& out, std::string* e
     jpeg_destroy_decompress(&cinfo);
     delete target;
     return Fail(out, error, "jpeg: bad size");
+  }
+  if (!cinfo.arith_code && HuffmanDataTooShort(cinfo, size)) {
+    jpeg_destroy_decompress(&cinfo);
+    delete target;
+    return Fail(out, error, "jpeg: too little data for its size");
   }
   cinfo.out_color_space = JCS_EXT_BGRA;
   jpeg_start_decompress(&cinfo);

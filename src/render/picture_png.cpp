@@ -10,6 +10,10 @@ namespace qel {
 
 using namespace picture_detail;
 
+namespace {
+constexpr uint64_t kDeflateMaxRatio = 1032;
+}  // namespace
+
 bool DecodePng(const uint8_t* data, size_t size, TBitmap32& out, std::string* error) {
   out = TBitmap32{};
   if (!data || size < 8) return Fail(out, error, "png: too short");
@@ -25,6 +29,13 @@ bool DecodePng(const uint8_t* data, size_t size, TBitmap32& out, std::string* er
   if (!SizeOk(img.width, img.height)) {
     png_image_free(&img);
     return Fail(out, error, "png: bad size");
+  }
+  // Deflate packs at most 1032 bytes into one, and every pixel takes at least one bit of the
+  // filtered rows: a picture larger than its data could hold is refused before it is allocated.
+  const uint64_t leastRowBytes = (static_cast<uint64_t>(img.width) + 7) / 8;
+  if (static_cast<uint64_t>(size) * kDeflateMaxRatio < leastRowBytes * img.height) {
+    png_image_free(&img);
+    return Fail(out, error, "png: too little data for its size");
   }
   img.format = PNG_FORMAT_BGRA;  // memory B G R A = 0xAARRGGBB little-endian
   TBitmap32 bmp;

@@ -24,21 +24,27 @@ bool DecodeTga(const uint8_t* data, size_t size, TBitmap32& out, std::string* er
   if (base == 2 && !(bpp == 15 || bpp == 16 || bpp == 24 || bpp == 32)) return Fail(out, error, "tga: bad depth");
   if (base == 3 && !(bpp == 8 || bpp == 16)) return Fail(out, error, "tga: bad depth");
   size_t pos = 18 + idLen;
+  if (pos > size) return Fail(out, error, "tga: truncated image id");
   std::vector<uint32_t> cmap;
   if (cmapType == 1) {
+    // Sized by its own header fields, whatever they are; decoded only when the picture uses
+    // it (entry sizes 15, 16, 24, 32 are checked above), otherwise stepped over.
     const size_t entry = (static_cast<size_t>(cmapBits) + 7) / 8;
-    if (pos + entry * cmapLen > size) return Fail(out, error, "tga: truncated colour map");
-    cmap.resize(static_cast<size_t>(cmapLen));
-    for (int i = 0; i < cmapLen; ++i) {
-      const uint8_t* p = data + pos + entry * i;
-      if (entry == 2) {
-        uint32_t v = Le16(p);
-        cmap[i] = 0xFF000000u | (Extract(v, 0x7C00) << 16) | (Extract(v, 0x03E0) << 8) | Extract(v, 0x001F);
-      } else {
-        cmap[i] = (entry == 4 ? static_cast<uint32_t>(p[3]) << 24 : 0xFF000000u) | (p[2] << 16) | (p[1] << 8) | p[0];
+    const size_t mapBytes = entry * static_cast<size_t>(cmapLen);
+    if (mapBytes > size - pos) return Fail(out, error, "tga: truncated colour map");
+    if (base == 1) {
+      cmap.resize(static_cast<size_t>(cmapLen));
+      for (int i = 0; i < cmapLen; ++i) {
+        const uint8_t* p = data + pos + entry * i;
+        if (entry == 2) {
+          uint32_t v = Le16(p);
+          cmap[i] = 0xFF000000u | (Extract(v, 0x7C00) << 16) | (Extract(v, 0x03E0) << 8) | Extract(v, 0x001F);
+        } else {
+          cmap[i] = (entry == 4 ? static_cast<uint32_t>(p[3]) << 24 : 0xFF000000u) | (p[2] << 16) | (p[1] << 8) | p[0];
+        }
       }
     }
-    pos += entry * cmapLen;
+    pos += mapBytes;
   }
   const size_t pixBytes = (static_cast<size_t>(bpp) + 7) / 8;
   auto decode = [&](const uint8_t* p, uint32_t& c) {
@@ -62,12 +68,15 @@ bool DecodeTga(const uint8_t* data, size_t size, TBitmap32& out, std::string* er
         return true;
     }
   };
+  // The pixel data must be able to fill the picture before the picture is allocated: raw
+  // data holds every pixel, an RLE packet (a head byte and at least one pixel value) at most 128.
+  const size_t total = static_cast<size_t>(w) * h;
+  if (!rle && total * pixBytes > size - pos) return Fail(out, error, "tga: truncated pixel data");
+  if (rle && total > (size - pos) / (1 + pixBytes) * 128) return Fail(out, error, "tga: truncated RLE data");
   TBitmap32 bmp;
   bmp.Resize(w, h);
-  const size_t total = static_cast<size_t>(w) * h;
   size_t n = 0;
   if (!rle) {
-    if (pos + total * pixBytes > size) return Fail(out, error, "tga: truncated pixel data");
     for (; n < total; ++n)
       if (!decode(data + pos + n * pixBytes, bmp.pixels[n])) return Fail(out, error, "tga: bad colour index");
   } else {

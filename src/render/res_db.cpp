@@ -15,6 +15,8 @@ namespace qel {
 namespace {
 
 constexpr int32_t kMaxUnpacked = 512 * 1024 * 1024;  // refuse absurd sizes from corrupt tables
+// Deflate packs at most 1032 bytes into one: a larger unpacked size cannot be true.
+constexpr uint64_t kDeflateMaxRatio = 1032;
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -62,6 +64,17 @@ double NowAsDateTime() { return static_cast<double>(std::time(nullptr)) / 86400.
 void TResDb::SetFileName(const std::string& name) {
   fileName_ = name;
   loaded_ = false;
+  inMemory_ = false;
+  memory_.clear();
+}
+
+bool TResDb::OpenFromMemory(std::string bytes) {
+  fileName_.clear();
+  memory_ = std::move(bytes);
+  inMemory_ = true;
+  loaded_ = ParseTable(memory_, records_);
+  if (!loaded_) records_.clear();
+  return loaded_;
 }
 
 bool TResDb::ParseTable(std::string_view file, std::vector<TResRecord>& out) {
@@ -109,6 +122,7 @@ bool TResDb::WriteEmpty() {
 }
 
 bool TResDb::OpenTable() {
+  if (inMemory_) return OpenFromMemory(std::move(memory_));
   bool ok = false;
   switch (openMode_) {
     case TOpenMode::opReadOnly:
@@ -162,6 +176,7 @@ bool TResDb::Unpack(const TResRecord& rec, std::string_view stored, std::vector<
   // No cipher is implemented and the player sets no key: secure records cannot be read.
   if (rec.secure != 0) return false;
   if (rec.unpackedSize < 0 || rec.unpackedSize > kMaxUnpacked) return false;
+  if (static_cast<uint64_t>(rec.unpackedSize) > stored.size() * kDeflateMaxRatio) return false;
   std::vector<uint8_t> buf(static_cast<size_t>(rec.unpackedSize));
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) return false;
@@ -178,8 +193,22 @@ bool TResDb::Unpack(const TResRecord& rec, std::string_view stored, std::vector<
   return true;
 }
 
+bool TResDb::StoredPart(std::string_view file, const TResRecord& rec, std::string_view& out) {
+  if (rec.offset < 0 || rec.storedSize < 0) return false;
+  const uint64_t start = static_cast<uint64_t>(rec.offset) + kRecordHeaderSize;
+  if (start > file.size() || static_cast<uint64_t>(rec.storedSize) > file.size() - start) return false;
+  out = file.substr(static_cast<size_t>(start), static_cast<size_t>(rec.storedSize));
+  return true;
+}
+
 bool TResDb::ReadRecord(const ByteString& name, std::vector<uint8_t>& out) {
   out.clear();
+  if (inMemory_) {
+    int idx = loaded_ ? IndexOf(name) : -1;
+    std::string_view stored;
+    return idx >= 0 && StoredPart(memory_, records_[static_cast<size_t>(idx)], stored) &&
+           Unpack(records_[static_cast<size_t>(idx)], stored, out);
+  }
   std::FILE* f = std::fopen(fileName_.c_str(), "rb");
   if (!f) return false;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
@@ -193,7 +222,13 @@ bool TResDb::ReadRecord(const ByteString& name, std::vector<uint8_t>& out) {
   int idx = IndexOf(name);
   if (idx < 0) return false;
   const TResRecord& rec = records_[static_cast<size_t>(idx)];
-  if (rec.storedSize < 0 || rec.storedSize > kMaxUnpacked) return false;
+  // The stored bytes must be in the file before room is made for them.
+  if (std::fseek(f, 0, SEEK_END) != 0) return false;
+  const long fileSize = std::ftell(f);
+  if (fileSize < 0 || rec.offset < 0 || rec.storedSize < 0 ||
+      static_cast<uint64_t>(rec.offset) + kRecordHeaderSize + static_cast<uint64_t>(rec.storedSize) >
+          static_cast<uint64_t>(fileSize))
+    return false;
   if (std::fseek(f, static_cast<long>(rec.offset) + kRecordHeaderSize, SEEK_SET) != 0) return false;
   std::string stored(static_cast<size_t>(rec.storedSize), '\0');
   if (std::fread(stored.data(), 1, stored.size(), f) != stored.size()) return false;
@@ -208,7 +243,7 @@ bool TResDb::ExtractRecord(const ByteString& name, std::ostream& stream) {
 }
 
 bool TResDb::WriteRecord(const ByteString& name, uint16_t type, std::string_view unpacked) {
-  if (openMode_ == TOpenMode::opReadOnly) return false;
+  if (openMode_ == TOpenMode::opReadOnly || inMemory_) return false;
   if (!EnsureTable()) return false;
   std::string file;
   if (!ReadWholeFile(fileName_, file)) return false;

@@ -38,6 +38,12 @@ class TResDb {
   // so secure records stay unreadable whatever the key.
   void SetKey(const ByteString& key) { key_ = key; }
 
+  // Opens an archive held in memory instead of a file (read-only; the bytes are kept).
+  // False and an empty table when the bytes are not a sound archive. Setting a file
+  // name afterwards goes back to files.
+  bool OpenFromMemory(std::string bytes);
+  bool InMemory() const { return inMemory_; }
+
   bool OpenTable();
   bool EnsureTable();
   bool TableLoaded() const { return loaded_; }
@@ -63,6 +69,8 @@ class TResDb {
   // Decompresses one record's stored bytes (false when the size differs or the
   // record is secure).
   static bool Unpack(const TResRecord& rec, std::string_view stored, std::vector<uint8_t>& out);
+  // The stored bytes of a record inside an archive image; false when they run past its end.
+  static bool StoredPart(std::string_view file, const TResRecord& rec, std::string_view& out);
 
  private:
   bool ReadTableFromFile();
@@ -73,6 +81,8 @@ class TResDb {
   bool loaded_ = false;
   std::vector<TResRecord> records_;
   ByteString key_;
+  bool inMemory_ = false;
+  std::string memory_;
 };
 
 // Current time as a date value (days since 1899-12-30, time as the fraction).

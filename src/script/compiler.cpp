@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "script/frame_check.h"
+
 namespace qel {
 
 namespace {
@@ -128,6 +130,15 @@ std::vector<TokenRange> SplitArgs(TokenRange r, bool brackets) {
   }
   parts.push_back(r.sub(start, r.size()));
   return parts;
+}
+
+void CompileRoutines(Program& program, const TFuncList& funcs) {
+  Compiler compiler(funcs, &program);
+  for (auto& [name, proc] : program.procs) {
+    const TokenList& b = proc->bodyTokens;
+    proc->body = compiler.CompileList(TokenRange{b.data(), b.data() + b.size()});
+  }
+  MarkFramedRoutines(program);
 }
 
 // ---------------------------------------------------------------- statements

@@ -35,6 +35,11 @@ Until ReadUntil(TokenRange r, size_t pos, TermSet terms);
 // Splits at commas outside parentheses (and brackets when asked).
 std::vector<TokenRange> SplitArgs(TokenRange r, bool brackets);
 
+// Compiles the body of every routine the program has so far and decides
+// which of them run in frames. Whether a name is a call depends on the
+// routines known, so this runs again whenever routines were added.
+void CompileRoutines(Program& program, const TFuncList& funcs);
+
 class Compiler {
  public:
   Compiler(const TFuncList& funcs, const Program* program) : funcs_(funcs), program_(program) {}

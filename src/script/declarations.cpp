@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/game_paths.h"
+#include "elements/runtime.h"
 #include "script/compiler.h"
 #include "script/machine.h"
 
@@ -102,15 +104,24 @@ bool Declarations::Include(TokenRange stmt, TokenList& out) {
   ByteString quoted(1, '"');
   quoted += Encode(rest);
   quoted += '"';
+  // The name is an ordinary expression: it may call the routines declared
+  // so far, exactly as a running script would.
+  CompileRoutines(program_, calc_.Functions());
   Compiler compiler(calc_.Functions(), &program_);
   ExprUnit unit = compiler.CompileUnit(rest);
   Variant v;
-  if (!machine_.EvalUnit(unit, v)) {
+  if (!machine_.EvalWhilePreparing(program_, unit, v)) {
     Error("Invalid filename " + quoted + " in " + TokenText(stmt.code(0)) + " statement", stmt, 1);
     return false;
   }
   ByteString path = GameRelativePath(v.ToString());
   int error = EACCES;
+  // Inside a game, names are matched as the game directory spells them.
+  if (Runtime* rt = calc_.runtime(); rt && rt->services.dir && !path.empty()) {
+    auto found = rt->services.dir->Find(path);
+    path = found ? found->string() : ByteString();
+    if (!found) error = ENOENT;
+  }
   bool cycle = std::find(open_.begin(), open_.end(), path) != open_.end();
   std::ifstream file;
   if (!path.empty() && !cycle) {

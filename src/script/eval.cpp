@@ -38,6 +38,17 @@ bool Machine::EvalUnit(const ExprUnit& unit, Variant& out) {
   return !failed() && !unit.trailing;
 }
 
+bool Machine::EvalWhilePreparing(const Program& program, const ExprUnit& unit, Variant& out) {
+  const Program* savedProgram = program_;
+  int savedLevel = blockLevel_;
+  program_ = &program;
+  blockLevel_ = 0;
+  bool ok = EvalUnit(unit, out);
+  blockLevel_ = savedLevel;
+  program_ = savedProgram;
+  return ok;
+}
+
 void Machine::Eval(const ExprNode& n, Variant& out) {
   switch (n.op) {
     case Op::Const: out = n.value; return;
@@ -67,8 +78,8 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
       Variant right;
       Eval(*n.b, right);
       if (failed()) return;
-      if (FastNumbers(n.code, out, right, out)) return;
-      if (n.code == tkPlus && out.IsString() && right.IsString() && (out.string_value().empty() || out.string_value()[0] != '"') &&
+      if (fast_ && FastNumbers(n.code, out, right, out)) return;
+      if (fast_ && n.code == tkPlus && out.IsString() && right.IsString() && (out.string_value().empty() || out.string_value()[0] != '"') &&
           (right.string_value().empty() || right.string_value()[0] != '"')) {
         out.mutable_string() += right.string_value();
         return;
@@ -92,6 +103,7 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
 // Variant for each partial result. It reads only existing variables and
 // calls nothing, so when it gives up the general path may start over.
 bool Machine::EvalNum(const ExprNode& n, Num& v) {
+  if (!fast_) return false;
   switch (n.op) {
     case Op::Const: return ToNum(n.value, v);
     case Op::Var: {
@@ -177,7 +189,7 @@ void Machine::ReadVar(const ExprNode& n, Variant& out) {
     if (!Lookup(n.name, n.var, out)) Fail("Variable not found: " + n.name, ctx, 3);
     return;
   }
-  if (n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) {
+  if (!fast_ || n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) {
     ReadElement(n, out);
     return;
   }

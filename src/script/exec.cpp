@@ -1,8 +1,25 @@
 // Statement execution and control flow.
+#include <cstdlib>
+
 #include "script/machine.h"
 #include "script/operators.h"
 
 namespace qel {
+
+namespace {
+
+bool FastPathsFromEnvironment() {
+  const char* v = std::getenv("QEL_NO_FAST_PATHS");
+  return !v || !*v || (v[0] == '0' && !v[1]);
+}
+
+}  // namespace
+
+Machine::Machine(TScriptCalc& calc) : calc_(calc), fast_(FastPathsFromEnvironment()) { undo_.reserve(64); }
+
+void Machine::OverBudget(TokenRange text) {
+  Fail("Script budget exceeded: " + std::to_string(budget_) + " steps", text, 27);
+}
 
 bool Machine::RunProgram(const Program& program) {
   RunList(&program, program.main);
@@ -27,6 +44,7 @@ void Machine::ExecList(const StmtList& list) {
   size_t i = 0;
   while (!failed() && i < items.size()) {
     const Stmt& s = items[i];
+    if (!Step(s.text)) break;
     Exec(s);
     StepHook();
     if (flow_ == 0) {
@@ -78,11 +96,11 @@ void Machine::Exec(const Stmt& s) {
 }
 
 void Machine::ExecAssign(const Stmt& s) {
-  if (!s.idx1 && !s.badFollow) {
+  if (fast_ && !s.idx1 && !s.badFollow) {
     AssignPlain(s);
     return;
   }
-  if (s.kind == St::Assign && s.idx1 && !s.idx2 && !s.idx1->error && s.idx1->parts.size() == 1 && !s.badFollow) {
+  if (fast_ && s.kind == St::Assign && s.idx1 && !s.idx2 && !s.idx1->error && s.idx1->parts.size() == 1 && !s.badFollow) {
     AssignElement(s);
     return;
   }
@@ -286,8 +304,8 @@ void Machine::ExecIf(const Stmt& s) {
   }
 }
 
-bool Machine::LoopContinues() {
-  if (failed()) return false;
+bool Machine::LoopContinues(const Stmt& loop) {
+  if (failed() || !Step(loop.text)) return false;
   StepHook();
   if (flow_ == tkBreak) {
     flow_ = 0;
@@ -329,7 +347,7 @@ void Machine::ExecFor(const Stmt& s) {
       Fail("Invalid variable name: " + s.target, s.text, 1);
       return;
     }
-    if (NeedsUndo(slot)) {
+    if (NeedsUndo(slot) || !fast_) {
       Variant counter;
       counter.SetInteger(static_cast<int32_t>(i));
       WriteSlot(slot, std::move(counter));
@@ -337,7 +355,7 @@ void Machine::ExecFor(const Stmt& s) {
       calc_.vars_[slot].Value.SetInteger(static_cast<int32_t>(i));
     }
     ExecList(*s.body);
-    if (!LoopContinues()) return;
+    if (!LoopContinues(s)) return;
   }
 }
 
@@ -346,21 +364,21 @@ void Machine::ExecWhile(const Stmt& s) {
     bool c;
     if (!Condition(s.expr, c) || !c) return;
     ExecList(*s.body);
-    if (!LoopContinues()) return;
+    if (!LoopContinues(s)) return;
   }
 }
 
 void Machine::ExecRepeat(const Stmt& s) {
   while (true) {
     ExecList(*s.body);
-    if (!LoopContinues()) return;
+    if (!LoopContinues(s)) return;
     bool c;
     if (!Condition(s.expr, c) || c) return;
   }
 }
 
 bool Machine::CaseMatches(const CaseLabel& label, const Variant& selector, bool& error) {
-  if (label.constant) {
+  if (label.constant && fast_) {
     if (selector.IsString()) return false;
     if (selector.kind() == VarKind::Integer)
       return selector.int_value() >= label.lo && selector.int_value() <= label.hi;

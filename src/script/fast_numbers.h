@@ -51,10 +51,12 @@ inline bool Compare(uint8_t code, auto a, auto b, Num& out) {
 }
 
 // Integer operands stay Integer while the result fits; '/' always gives a
-// Float. Results may be Boolean (comparisons), which no fast path takes as
-// an operand again.
+// Float. Results may be Boolean (comparisons); a Boolean operand is left to
+// the general rules, where True counts as -1.
 inline bool FastNum(uint8_t code, const Num& l, const Num& r, Num& out) {
-  if (l.kind == VarKind::Integer && r.kind == VarKind::Integer) {
+  bool lInt = l.kind == VarKind::Integer, rInt = r.kind == VarKind::Integer;
+  if ((!lInt && l.kind != VarKind::Float) || (!rInt && r.kind != VarKind::Float)) return false;
+  if (lInt && rInt) {
     int64_t x = l.i, y = r.i;
     if (code == tkSlash) {
       if (y == 0) return false;

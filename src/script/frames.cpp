@@ -23,7 +23,7 @@ bool ReadsAny(const ExprNode& n, const std::vector<ByteString>& names, size_t co
 }  // namespace
 
 bool Machine::FramesAllowed(const Procedure& proc, const ExprNode& call) const {
-  if (!proc.framed || generalOnly_ || calc_.OnStep || calc_.StopRequested || failed() ||
+  if (!fast_ || !proc.framed || generalOnly_ || calc_.OnStep || calc_.StopRequested || failed() ||
       call.args.size() != proc.params.size() || callDepth_ >= kMaxCallDepth)
     return false;
   // A name the running element takes never becomes a variable.
@@ -71,6 +71,9 @@ bool Machine::EntryArg(const ExprNode& n, Variant& out) {
 }
 
 Machine::FrameRun Machine::CallFramed(const Procedure& proc, const ExprNode& call, Variant& out) {
+  // Steps are counted as the general way counts them; a dropped call takes
+  // back its steps, since the general way makes it again.
+  uint64_t steps = steps_;
   size_t top = frame_.size();
   frame_.resize(top + static_cast<size_t>(proc.frameSize));
   for (size_t k = 0; k < call.args.size(); ++k) {
@@ -94,6 +97,7 @@ Machine::FrameRun Machine::CallFramed(const Procedure& proc, const ExprNode& cal
     out = std::move(result);
   }
   frame_.resize(top);
+  if (!ok) steps_ = steps;
   return ok ? FrameRun::Done : FrameRun::Dropped;
 }
 
@@ -111,7 +115,7 @@ bool Machine::RunFrame(const Procedure& proc, size_t base, Variant& result) {
 
 bool Machine::FrameList(const StmtList& list, size_t base, bool& exited) {
   for (const Stmt& s : list.items) {
-    if (!FrameStmt(s, base, exited)) return false;
+    if (++steps_ > budget_ || !FrameStmt(s, base, exited)) return false;
     if (exited) return true;
   }
   return true;
@@ -142,12 +146,12 @@ bool Machine::FrameStmt(const Stmt& s, size_t base, bool& exited) {
         bool c;
         if (!FrameCondition(*s.expr.root, base, c)) return false;
         if (!c) return true;
-        if (!FrameList(*s.body, base, exited)) return false;
+        if (!FrameList(*s.body, base, exited) || ++steps_ > budget_) return false;
         if (exited) return true;
       }
     case St::Repeat:
       while (true) {
-        if (!FrameList(*s.body, base, exited)) return false;
+        if (!FrameList(*s.body, base, exited) || ++steps_ > budget_) return false;
         if (exited) return true;
         bool c;
         if (!FrameCondition(*s.expr.root, base, c)) return false;
@@ -171,7 +175,7 @@ bool Machine::FrameFor(const Stmt& s, size_t base, bool& exited) {
     // The counter must exist already, as in the general way.
     if (!counter.set) return false;
     counter.value.SetInteger(static_cast<int32_t>(i));
-    if (!FrameList(*s.body, base, exited)) return false;
+    if (!FrameList(*s.body, base, exited) || ++steps_ > budget_) return false;
     if (exited) return true;
   }
   return true;

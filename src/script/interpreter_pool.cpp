@@ -20,6 +20,16 @@ InterpreterPool::~InterpreterPool() {
   if (runtime_.scriptHost == this) runtime_.scriptHost = nullptr;
 }
 
+void InterpreterPool::SetStepBudget(uint64_t steps) {
+  for (auto& calc : calcs_) calc->SetStepBudget(steps);
+  preparer_.SetStepBudget(steps);
+}
+
+void InterpreterPool::SetFastPaths(bool on) {
+  for (auto& calc : calcs_) calc->SetFastPaths(on);
+  preparer_.SetFastPaths(on);
+}
+
 PreparedRef InterpreterPool::Prepare(const ByteString& source) { return preparer_.Prepare(source); }
 
 void InterpreterPool::RunScript(TQelElement& element, const PreparedRef& script, TVarList* outVars) {

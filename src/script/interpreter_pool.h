@@ -24,6 +24,10 @@ class InterpreterPool : public ScriptHost {
   PreparedRef Prepare(const ByteString& source) override;
   void RunScript(TQelElement& element, const PreparedRef& script, TVarList* outVars) override;
 
+  // For every interpreter, the preparing one included.
+  void SetStepBudget(uint64_t steps);
+  void SetFastPaths(bool on);
+
   TScriptCalc& At(int i) { return *calcs_[i]; }
   // The interpreter of the current nesting depth.
   TScriptCalc& Current() { return *calcs_[runtime_.script.ScriptDepth - 1]; }

@@ -14,12 +14,15 @@ namespace qel {
 
 class Machine {
  public:
-  explicit Machine(TScriptCalc& calc) : calc_(calc) { undo_.reserve(64); }
+  explicit Machine(TScriptCalc& calc);
 
   bool RunProgram(const Program& program);
   void RunList(const Program* program, const StmtList& list);
   // Evaluate: false on error or when tokens are left over.
   bool EvalUnit(const ExprUnit& unit, Variant& out);
+  // Evaluates an expression of the declaration pass with the routines the
+  // program has so far, as a statement of a run's outermost list would.
+  bool EvalWhilePreparing(const Program& program, const ExprUnit& unit, Variant& out);
   const Program* program() const { return program_; }
   void ResetFlow() {
     flow_ = 0;
@@ -31,6 +34,7 @@ class Machine {
   // The same for a name of the compiled program: no search and no name
   // comparison while the list's names stay as they were.
   int FindSlot(const ByteString& name, NameCache& cache) const {
+    if (!fast_) return calc_.vars_.IndexOf(name);
     uint64_t stamp = calc_.vars_.stamp();
     if (cache.hit == stamp) return cache.slot;
     if (cache.miss == stamp) return -1;
@@ -47,6 +51,13 @@ class Machine {
   int ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>& cache, ByteString& name);
   // The same from the cache alone; -1 when it cannot answer.
   int CachedElement(const ByteString& base, int32_t k, std::vector<NameCache>& cache) const;
+  // --- limits and switches ---
+  void SetFast(bool on) { fast_ = on; }
+  bool fast() const { return fast_; }
+  void SetBudget(uint64_t steps) { budget_ = steps ? steps : UINT64_MAX; }
+  uint64_t budget() const { return budget_ == UINT64_MAX ? 0 : budget_; }
+  void StartSteps() { steps_ = 0; }
+
   void ClearUndo() {
     undo_.clear();
     erased_.clear();
@@ -103,6 +114,14 @@ class Machine {
   void Fail(const ErrorInfo& e);
   void Fail(const ByteString& message, TokenRange text, int code);
   bool failed() const { return calc_.errorCode_ != 0; }
+  // Counts one step (a statement or a loop round); false, with the error
+  // set, once the run has used up its budget.
+  bool Step(TokenRange text) {
+    if (++steps_ <= budget_) return true;
+    OverBudget(text);
+    return false;
+  }
+  void OverBudget(TokenRange text);
 
   // statements
   void ExecList(const StmtList& list);
@@ -121,7 +140,7 @@ class Machine {
   bool CaseMatches(const CaseLabel& label, const Variant& selector, bool& error);
   bool Condition(const ExprUnit& unit, bool& value);
   // Loop bookkeeping after a body run; true when the loop goes on.
-  bool LoopContinues();
+  bool LoopContinues(const Stmt& loop);
   void StepHook();
 
   // undo log of variable changes made inside user routines
@@ -134,12 +153,15 @@ class Machine {
   };
   // Slots the innermost call created vanish when it returns, so their old
   // values need no record.
-  bool NeedsUndo(int i) const { return callDepth_ > 0 && i < frameBase_; }
+  bool NeedsUndo(int i) const { return callDepth_ > 0 && (i < frameBase_ || !fast_); }
   void AppendVar(const ByteString& name, const Variant& value);
   void EraseSlot(int i);
   void UndoTo(size_t mark);
 
   TScriptCalc& calc_;
+  bool fast_ = true;
+  uint64_t steps_ = 0;
+  uint64_t budget_ = UINT64_MAX;
   const Program* program_ = nullptr;
   const ExprUnit* unit_ = nullptr;  // expression being evaluated
   uint8_t flow_ = 0;                // pending BREAK, CONTINUE, EXIT or GOTO (token code)

@@ -3,7 +3,6 @@
 #include "elements/runtime.h"
 #include "script/compiler.h"
 #include "script/declarations.h"
-#include "script/frame_check.h"
 #include "script/machine.h"
 
 namespace qel {
@@ -21,17 +20,18 @@ void CompileProgram(Program& program, const TFuncList& funcs) {
   Compiler compiler(funcs, &program);
   const TokenList& t = program.tokens;
   program.main = compiler.CompileList(TokenRange{t.data(), t.data() + t.size()});
-  for (auto& [name, proc] : program.procs) {
-    const TokenList& b = proc->bodyTokens;
-    proc->body = compiler.CompileList(TokenRange{b.data(), b.data() + b.size()});
-  }
-  MarkFramedRoutines(program);
+  CompileRoutines(program, funcs);
 }
 
 }  // namespace
 
-TScriptCalc::TScriptCalc() : machine_(std::make_unique<Machine>(*this)) {}
+TScriptCalc::TScriptCalc() : machine_(std::make_unique<Machine>(*this)) { SetStepBudget(kDefaultStepBudget); }
 TScriptCalc::~TScriptCalc() = default;
+
+void TScriptCalc::SetStepBudget(uint64_t steps) { machine_->SetBudget(steps); }
+uint64_t TScriptCalc::StepBudget() const { return machine_->budget(); }
+void TScriptCalc::SetFastPaths(bool on) { machine_->SetFast(on); }
+bool TScriptCalc::FastPaths() const { return machine_->fast(); }
 
 bool TScriptCalc::RegisterFunction(const ByteString& name, TScriptFunc func) {
   ByteString n = TrimUpper(name);
@@ -48,6 +48,7 @@ bool TScriptCalc::RegisterFunction(const ByteString& name, TScriptFunc func) {
 
 ProgramRef TScriptCalc::Prepare(const ByteString& source) {
   Reset();
+  machine_->StartSteps();
   ByteString tokenized;
   if (source.find(kTokenMarker) != ByteString::npos) {
     tokenized = source;
@@ -69,6 +70,7 @@ ProgramRef TScriptCalc::Prepare(const ByteString& source) {
 
 bool TScriptCalc::Run(const ProgramRef& program) {
   Reset();
+  machine_->StartSteps();
   if (!program) return true;
   return machine_->RunProgram(*program);
 }

@@ -68,6 +68,19 @@ class TScriptCalc {
   // Appends a line to the error log when the game asks for one.
   void LogLine(const ByteString& line) const;
 
+  // --- limits and switches ---
+  // Statements and loop rounds one Run (or Prepare) may take before it stops
+  // with an error; 0 means no limit.
+  static constexpr uint64_t kDefaultStepBudget = 100'000'000;
+  void SetStepBudget(uint64_t steps);
+  uint64_t StepBudget() const;
+  // Every shortcut of the engine (remembered positions, in-place arithmetic,
+  // array sites, condition shortcuts, framed calls) on or off. Off, every
+  // statement takes the general way; results are the same either way. On
+  // unless the environment variable QEL_NO_FAST_PATHS is set (not "0").
+  void SetFastPaths(bool on);
+  bool FastPaths() const;
+
   // --- surroundings ---
   void SetEnv(ScriptEnv* env) { env_ = env; }
   ScriptEnv* env() const { return env_; }

@@ -30,7 +30,7 @@ constexpr int32_t kCachedIndices = 1 << 16;
 
 int Machine::CachedElement(const ByteString& base, int32_t k, std::vector<NameCache>& cache) const {
   const TVarList& vars = calc_.vars_;
-  if (k < 0 || static_cast<size_t>(k) >= cache.size()) return -1;
+  if (!fast_ || k < 0 || static_cast<size_t>(k) >= cache.size()) return -1;
   NameCache& c = cache[k];
   if (c.hit == vars.stamp()) return c.slot;
   if (c.slot < 0 || c.slot >= vars.Count() || !IsElementName(vars[c.slot].Name, base, k)) return -1;
@@ -43,7 +43,7 @@ int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>
   name = base + '[' + std::to_string(k) + ']';
   const TVarList& vars = calc_.vars_;
   int s = vars.IndexOf(name);
-  if (s >= 0 && k >= 0 && k < kCachedIndices) {
+  if (fast_ && s >= 0 && k >= 0 && k < kCachedIndices) {
     if (cache.size() <= static_cast<size_t>(k)) cache.resize(static_cast<size_t>(k) + 1);
     cache[k] = NameCache{s, vars.stamp(), 0};
   }
@@ -52,7 +52,7 @@ int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>
 
 int Machine::FindSlot(const ByteString& name, int& cache) const {
   const TVarList& vars = calc_.vars_;
-  if (cache >= 0 && cache < vars.Count() && SameName(vars[cache].Name, name)) return cache;
+  if (fast_ && cache >= 0 && cache < vars.Count() && SameName(vars[cache].Name, name)) return cache;
   cache = vars.IndexOf(name);
   return cache;
 }

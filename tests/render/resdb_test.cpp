@@ -102,6 +102,41 @@ TEST(ResDb, ReadsHandWrittenArchive) {
   std::remove(path.c_str());
 }
 
+TEST(ResDb, OpensFromMemoryReadOnly) {
+  const std::string image = BuildArchive({{"fonts\\main", 3, 11, Zip("hello world")}, {"pic.bmp", 0, 3, Zip("abc")}});
+  TResDb db;
+  db.SetOpenMode(TOpenMode::opUpdate);
+  ASSERT_TRUE(db.OpenFromMemory(image));
+  EXPECT_TRUE(db.InMemory());
+  EXPECT_EQ(db.RecordCount(), 2);
+  std::vector<uint8_t> data;
+  ASSERT_TRUE(db.ReadRecord("Pic.Bmp", data));
+  EXPECT_EQ(std::string(data.begin(), data.end()), "abc");
+  EXPECT_TRUE(db.EnsureTable());
+  ASSERT_TRUE(db.OpenTable());  // re-reads the same bytes
+  EXPECT_EQ(db.RecordCount(), 2);
+  EXPECT_FALSE(db.WriteRecord("new", 0, "x"));  // nothing to write to, whatever the mode
+
+  // Cut anywhere, the image gives an empty table or records that read or fail cleanly.
+  for (size_t n = 0; n < image.size(); ++n) {
+    TResDb cut;
+    if (!cut.OpenFromMemory(image.substr(0, n))) {
+      EXPECT_EQ(cut.RecordCount(), 0);
+      continue;
+    }
+    cut.ReadRecord("fonts\\main", data);
+    cut.ReadRecord("pic.bmp", data);
+  }
+
+  const std::string path = TempPath("after_memory.asdb");
+  WriteFile(path, BuildArchive({{"only", 0, 2, Zip("hi")}}));
+  db.SetFileName(path);  // back to files
+  EXPECT_FALSE(db.InMemory());
+  ASSERT_TRUE(db.OpenTable());
+  EXPECT_EQ(db.RecordCount(), 1);
+  std::remove(path.c_str());
+}
+
 TEST(ResDb, ReadRecordLoadsTableWhenNotLoaded) {
   const std::string path = TempPath("lazy.asdb");
   WriteFile(path, BuildArchive({{"a", 0, 1, Zip("x")}}));

@@ -75,7 +75,9 @@ std::vector<Bundled> ReadBundle(const fs::path& p) {
 }
 
 TEST(ScriptBundles, EveryScriptPrintsItsExpectedState) {
-  for (const auto& e : fs::directory_iterator(QEL_SCRIPT_CASES)) {
+  fs::path old = fs::current_path();
+  fs::current_path(QEL_SCRIPT_CASES);
+  for (const auto& e : fs::directory_iterator(".")) {
     if (e.path().extension() != ".cases") continue;
     for (const Bundled& b : ReadBundle(e.path())) {
       TScriptCalc calc;
@@ -84,6 +86,7 @@ TEST(ScriptBundles, EveryScriptPrintsItsExpectedState) {
       EXPECT_EQ(b.expected, DumpState(calc, nullptr)) << e.path().filename() << ": " << b.title;
     }
   }
+  fs::current_path(old);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScriptCase, testing::ValuesIn(Cases()),

@@ -9,6 +9,7 @@
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
 #include "script/interpreter_pool.h"
+#include "script_test_util.h"
 
 namespace qel {
 namespace {
@@ -21,6 +22,7 @@ std::string DemoText() {
 }
 
 TEST(DemoGame, TheDoorOpensOnTheThirdKnock) {
+  TempDir dir;  // the demo logs script errors into the current directory
   Runtime runtime;
   TQelDB db{&runtime};
   InterpreterPool pool{runtime, db, nullptr};

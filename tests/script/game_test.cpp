@@ -2,6 +2,7 @@
 // event scripts through the interpreter pool, Init keeping variables.
 #include <gtest/gtest.h>
 
+#include "base/game_paths.h"
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
 #include "script/interpreter_pool.h"
@@ -121,6 +122,21 @@ TEST_F(Game, AScriptThatDestroysItsOwnElement) {
   // The run must not write into the destroyed element's variables.
   door->RunScript(door->Event(evInit).prepared, door->Vars.get());
   EXPECT_EQ(screen->ChildCount(), 0);
+}
+
+TEST_F(Game, IncludesAndTheErrorLogUseTheGameDirectory) {
+  // The game lives in a folder of its own, not the current directory, and
+  // spells its file names in another case than the disk.
+  dir.Write("Game/Lib/Common.INC", "A := 5;");
+  GameDir gameDir(dir.path() / "Game");
+  runtime.services.dir = &gameDir;
+  TScriptCalc& calc = RunOn(door, "INCLUDE 'lib\\common.inc'; B := A;");
+  EXPECT_EQ(calc.ErrorCode(), 0) << calc.ErrorMessage();
+  EXPECT_EQ(ValueOf(calc, "B"), Variant::Integer(5));
+
+  RunOn(door, "INCLUDE '..\\Game\\Lib\\Common.INC';");
+  EXPECT_TRUE(ReadFile(dir.path() / "Game" / "brannoc.err").find("Can't open file") != std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "brannoc.err"));
 }
 
 }  // namespace
