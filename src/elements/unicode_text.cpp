@@ -1,10 +1,6 @@
 #include "elements/unicode_text.h"
 
 #include "elements/qel_db.h"
-
-// Language tables and the image cache come from the game-database library;
-// a build without it has no unicode games.
-#if __has_include("gamedb/lang_tables.h") && __has_include("gamedb/image_cache.h")
 #include "gamedb/image_cache.h"
 #include "gamedb/lang_tables.h"
 
@@ -18,10 +14,13 @@ GlyphInfo LookupGlyph(TQelDB* root, char16_t code) {
   return {true, e.index, e.advance};
 }
 
+// The picture stays loaded for the whole game: it is asked for as forced.
 const TGfxImage* GlyphPicture(Runtime& runtime) {
   ImageCache* cache = runtime.services.images;
-  TQelIm* entry = cache ? cache->Find("UNICODE\\UNICODE.PNG") : nullptr;
-  return entry ? cache->TextureOf(entry) : nullptr;
+  if (!cache) return nullptr;
+  TQelIm* entry = cache->Find("UNICODE\\UNICODE.PNG");
+  if (!entry) entry = cache->RequestImage("unicode\\unicode.png", true);
+  return cache->TextureOf(entry);
 }
 
 std::optional<std::string> UnicodeFontFile(TQelDB* root) {
@@ -30,15 +29,3 @@ std::optional<std::string> UnicodeFontFile(TQelDB* root) {
 }
 
 }  // namespace qel
-
-#else
-
-namespace qel {
-
-GlyphInfo LookupGlyph(TQelDB*, char16_t) { return {}; }
-const TGfxImage* GlyphPicture(Runtime&) { return nullptr; }
-std::optional<std::string> UnicodeFontFile(TQelDB*) { return std::nullopt; }
-
-}  // namespace qel
-
-#endif
