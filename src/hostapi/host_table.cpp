@@ -1,6 +1,7 @@
 #include "hostapi/host_table.h"
 
 #include "hostapi/host_anim.h"
+#include "hostapi/host_elements.h"
 #include "hostapi/host_functions.h"
 #include "script/scriptcalc.h"
 
@@ -82,11 +83,23 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"AnimStop", HostAnimStop},
       {"AnimBreak", HostAnimBreak},
       {"AnimPlay", HostAnimPlay},
-      // Rows 68-77 (element events, screens) come with the element functions.
+      {"Update", HostUpdate},
+      {"Process", HostProcess},
+      {"MsDown", HostMsDown},
+      {"MsMove", HostMsMove},
+      {"Init", HostInit},
+      {"Show", HostShow},
+      {"SetFocus", HostSetFocus},
+      // Rows 75-77 (screen switching) come with the player.
       {"Random", HostRandom},
+      {"GetAlpha", HostGetAlpha},
+      {"GetPixel", HostGetPixel},
+      {"MoveTo", HostMoveTo},
       {"ProcEf", HostProcEf},
-      // Rows 79-98 (pixels, texts, loading, state, settings, sound, stars)
-      // come with the runtime functions.
+      {"GetText", HostGetText},
+      // Rows 84-91 (loading, state, settings) come with the runtime functions.
+      {"ToFront", HostToFront},
+      // Rows 93-98 (sound, stars) come with the runtime functions.
   };
 }
 
