@@ -1,5 +1,7 @@
 // Game files: the reader builds a tree (event sources prepared by the interpreters, as in
 // the player), the tree's state is written and read back, and the text dump reads the file.
+// Whatever the damage, the tree written back must read cleanly and write the same bytes
+// again, and a file the dump reads cleanly must pack back to itself.
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,8 +40,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qel::SaveState(game->root, state);
   qel::RestoreStateRecords(game->root, state);
 
+  const qel::ByteString written = qel::WriteElementRecord(game->root);
+  if (!qel::LoadGameData(game->root, written)) __builtin_trap();
+  if (qel::WriteElementRecord(game->root) != written) __builtin_trap();
+
   std::string text;
   std::vector<qel::TextProblem> problems;
-  qel::DumpGame(file, text, problems);
+  if (qel::DumpGame(file, text, problems)) {
+    qel::ByteString packed;
+    if (!qel::PackGame(text, packed, problems) || packed != file) __builtin_trap();
+  }
   return 0;
 }

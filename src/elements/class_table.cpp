@@ -193,13 +193,13 @@ ElementClass DBClass() {
       Event<evVarRS>("exVarRS"), Event<evInit>("exInit"), Event<evAfterLoad>("exAfterLoad"),
       Event<evMouseDown>("exMouseDown"), Event<evMouseUp>("exMouseUp"), Event<evUpdate>("exUpdate"),
       Event<evProcess>("exProcess"),
-      String<&D::FileRS>("FileRS"), String<&D::FileFonts>("FileFonts"),
+      StringVia<&D::FileRS, &D::SetFileRS>("FileRS"), StringVia<&D::FileFonts, &D::SetFileFonts>("FileFonts"),
       Ordinal<&D::hxTransLev>("hxTransLev", PropType::Byte),
-      String<&D::DefLang>("DefLang"), String<&D::Lang>("Lang"),
+      StringVia<&D::DefLang, &D::SetDefLang>("DefLang"), StringVia<&D::Lang, &D::SetLang>("Lang"),
       Ordinal<&D::LoadingScreen>("LoadingScreen", PropType::Integer),
       NotSaveProp(),
       Script<&D::exLoadImProcess>("exLoadImProcess"),
-      String<&D::IniFile>("IniFile"), String<&D::SoundFile>("SoundFile"),
+      StringVia<&D::IniFile, &D::SetIniFile>("IniFile"), StringVia<&D::SoundFile, &D::SetSoundFile>("SoundFile"),
       Script<&D::exKeyDown>("exKeyDown"), Script<&D::exExit>("exExit"),
       Event<evMouseMove>("exMouseMove"),
       Ordinal<&D::MaxMem>("MaxMem", PropType::Integer),
@@ -214,7 +214,7 @@ ElementClass ScreenClass() {
   using S = TQelScreen;
   return MakeClass("TQelScreen", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
-      String<&S::ImBack>("ImBack"), SizeXProp(), SizeYProp(),
+      PictureProp<&S::Background, &S::SetImBack>("ImBack"), SizeXProp(), SizeYProp(),
       Ordinal<&S::hxDrawFx>("hxDrawFx", PropType::Cardinal),
       Ordinal<&S::Agro>("Agro", PropType::Integer),
       Ordinal<&S::Modal>("Modal", PropType::Boolean),
@@ -230,7 +230,7 @@ ElementClass ExScreenClass() {
   return MakeClass("TQelExScreen", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
       PosHorProp<&S::PosHor>(), PosVertProp<&S::PosVert>(),
-      Ordinal<&S::obScreen>("obScreen", PropType::Integer),
+      OrdinalVia<&S::obScreen, &S::SetObScreen>("obScreen", PropType::Integer),
       Event<evVarRS>("exVarRS"), Event<evInit>("exInit"), Event<evAfterLoad>("exAfterLoad"),
       Event<evMouseIn>("exMouseIn"), Event<evMouseOut>("exMouseOut"), Event<evMouseMove>("exMouseMove"),
       Event<evMouseDown>("exMouseDown"), Event<evMouseUp>("exMouseUp"), Event<evUpdate>("exUpdate"),
@@ -243,7 +243,7 @@ ElementClass ImageClass() {
   using I = TQelImage;
   return MakeClass("TQelImage", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
-      String<&I::imImage>("imImage"), Ordinal<&I::hxDrawFx>("hxDrawFx", PropType::Cardinal),
+      PictureProp<&I::Image, &I::SetImImage>("imImage"), Ordinal<&I::hxDrawFx>("hxDrawFx", PropType::Cardinal),
       PosHorProp<&I::PosHor>(), PosVertProp<&I::PosVert>(),
       MilliProp<&I::ScaleMilli>("Scale"), MilliProp<&I::AngleMilli>("Angle"),
       RgbProp<&I::Color>("hxColor"), AlphaProp<&I::Color>("hxTrans"), MousedNotVisProp(),
@@ -254,7 +254,7 @@ ElementClass ImageClass() {
       NoMsQelDBProp(), OrderProp(), RXProp(), RYProp(),
       Float<&I::ScaleX>("ScaleX", PropType::Extended), Float<&I::ScaleY>("ScaleY", PropType::Extended),
       Ordinal<&I::Interpol>("Interpol", PropType::Boolean), Ordinal<&I::InterpolSc>("InterpolSc", PropType::Boolean),
-      MsKeepProp(), TagProp(), String<&I::TextId>("TextId"), NotSaveProp(),
+      MsKeepProp(), TagProp(), StringVia<&I::TextId, &I::SetTextId>("TextId"), NotSaveProp(),
   }, Make<I>);
 }
 
@@ -274,6 +274,28 @@ ElementClass ShapeClass() {
   }, Make<S>);
 }
 
+// Text settings whose change lays the text out again.
+template <bool TQelText::*M>
+PropertyInfo RelaidFlag(const char* name) {
+  PropertyInfo p = Ordinal<M>(name, PropType::Boolean);
+  p.setOrdinal = [](TQelElement& e, int64_t v) {
+    auto& t = static_cast<TQelText&>(e);
+    t.*M = v != 0;
+    t.Relayout();
+  };
+  return p;
+}
+
+PropertyInfo TextScaleProp() {
+  PropertyInfo p = Float<&TQelText::Scale>("Scale");
+  p.setFloat = [](TQelElement& e, double v) {
+    auto& t = static_cast<TQelText&>(e);
+    t.Scale = v;
+    t.Relayout();
+  };
+  return p;
+}
+
 ElementClass TextClass() {
   using T = TQelText;
   return MakeClass("TQelText", {
@@ -285,11 +307,11 @@ ElementClass TextClass() {
       Event<evMouseIn>("exMouseIn"), Event<evMouseOut>("exMouseOut"), Event<evMouseMove>("exMouseMove"),
       Event<evMouseDown>("exMouseDown"), Event<evMouseUp>("exMouseUp"), Event<evUpdate>("exUpdate"),
       Event<evProcess>("exProcess"), MousedVisProp(), NoMsQelDBProp(), OrderProp(), RXProp(), RYProp(),
-      SizeXProp(), SizeYProp(), String<&T::Font>("Font"),
-      PosHorProp<&T::PosHor>(), PosVertProp<&T::PosVert>(), String<&T::TextId>("TextId"),
-      Ordinal<&T::AutoEnter>("AutoEnter", PropType::Boolean), Ordinal<&T::EnEnter>("EnEnter", PropType::Boolean),
-      Ordinal<&T::AutoScale>("AutoScale", PropType::Boolean), Float<&T::Interval>("Interval"),
-      String<&T::Text>("Text"), Float<&T::Scale>("Scale"), TagProp(), NotSaveProp(),
+      SizeXProp(), SizeYProp(), StringVia<&T::Font, &T::SetFont>("Font"),
+      PosHorProp<&T::PosHor>(), PosVertProp<&T::PosVert>(), StringVia<&T::TextId, &T::SetTextId>("TextId"),
+      RelaidFlag<&T::AutoEnter>("AutoEnter"), RelaidFlag<&T::EnEnter>("EnEnter"),
+      RelaidFlag<&T::AutoScale>("AutoScale"), Float<&T::Interval>("Interval"),
+      StringVia<&T::Text, &T::SetText>("Text"), TextScaleProp(), TagProp(), NotSaveProp(),
       Ordinal<&T::hxShadColor>("hxShadColor", PropType::Cardinal),
       Ordinal<&T::Emboss>("Emboss", PropType::Boolean), Ordinal<&T::Shadow>("Shadow", PropType::Boolean),
       Ordinal<&T::Uni>("Uni", PropType::Boolean),

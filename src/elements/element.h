@@ -142,6 +142,8 @@ class TQelElement {
   // of named writes; false when the value cannot be converted.
   static bool WriteProperty(TQelElement& e, const PropertyInfo& p, const Variant& value);
   bool GetKeyword(const ByteString& name, Variant& value);
+  // Puts Order back without narrowing the layer ranges it widened.
+  void RestoreOrder(int32_t value) { order_ = value; }
 
  private:
   friend class ElementTreeAccess;

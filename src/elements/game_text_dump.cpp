@@ -123,7 +123,13 @@ class Dumper {
                                                       cls->className);
       return;
     }
-    Line(depth, Cp1251ToUtf8(ByteString(className)) + " {");
+    std::string shownClass = Cp1251ToUtf8(ByteString(className));
+    if (parentPath.empty() && !PacksBackAsLine(className)) {
+      // The reader never looks at the root's class name; the text needs one it can read back.
+      Problem(record, 4, path, "the root's class name cannot be written as a line of text; written as TQelDB");
+      shownClass = "TQelDB";
+    }
+    Line(depth, shownClass + " {");
     for (int i = 0; i < count; ++i) {
       const PropertyInfo& p = cls->properties[i];
       std::string value;
@@ -155,6 +161,15 @@ class Dumper {
         Record(child, childCls, depth + 1, path);
     }
     Line(depth, "}");
+  }
+
+  // Whether "NAME {" reads back as NAME: one line, nothing the packer trims or skips.
+  static bool PacksBackAsLine(std::string_view name) {
+    if (name.empty() || name[0] == '#' || name.find('\n') != std::string_view::npos) return false;
+    auto trimmed = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    if (trimmed(name.front()) || trimmed(name.back())) return false;
+    ByteString bytes(name);
+    return Utf8ToCp1251(Cp1251ToUtf8(bytes)) == bytes;
   }
 
   static std::string_view ChildClassNameOf(std::string_view child) {

@@ -4,8 +4,13 @@
 // particle files or animation playback arrives with those subsystems, until
 // then the setters store their values.
 #include "elements/element.h"
+#include "elements/picture_ref.h"
 
 namespace qel {
+
+class TGfxCanvas;
+class TGfxFont;
+class TGfxImage;
 
 enum TQelPosHor : int32_t { phLeft, phCenter, phRight };
 enum TQelPosVert : int32_t { pvTop, pvCenter, pvBottom };
@@ -35,30 +40,67 @@ class TQelScreen : public TSizedElement {
  public:
   TQelScreen();
   const ElementClass& Class() const override;
+  TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
+  void SetImBack(std::string_view name);
 
   uint32_t hxDrawFx = 1;
   int32_t Agro = 0;
   bool Modal = false;
   bool AllwaysLoad = false;
-  ByteString ImBack;
+  PictureRef Background;
 };
 
 class TQelExScreen : public TQelElement {
  public:
   TQelExScreen();
   const ElementClass& Class() const override;
+  void SetVis(bool value) override;
+  int32_t GetAbsX() const override;
+  int32_t GetAbsY() const override;
+  int32_t GetSizeX() const override;
+  int32_t GetSizeY() const override;
+  TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
+  void Process() override;
+  void Show() override;
+  void Update() override;
+  void Init() override;
+  void ReInit() override;
+  void LoadRes() override;
+  void ReloadRes() override;
+  // The top-level screen whose Key is obScreen, looked up again after a change.
+  TQelScreen* ResolveScreen();
+  void SetObScreen(int32_t key);
+  // X and Y moved by the anchor against the referenced screen's size.
+  int32_t AlignedX();
+  int32_t AlignedY();
 
   int32_t PosHor = phLeft;
   int32_t PosVert = pvTop;
   int32_t obScreen = 0;
   bool Modal = false;
   bool Processing = true;
+
+ private:
+  ElementRef screen_ = 0;
+  bool busy_ = false;
 };
 
 class TQelImage : public TQelElement {
  public:
   TQelImage();
   const ElementClass& Class() const override;
+  int32_t GetAbsX() const override;
+  int32_t GetAbsY() const override;
+  int32_t GetSizeX() const override;
+  int32_t GetSizeY() const override;
+  TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
+  void SetImImage(std::string_view name);
+  void SetTextId(std::string_view key);
+  // The picture while it is loaded; nil otherwise.
+  const TGfxImage* Picture() const;
 
   uint32_t hxDrawFx = 1284;
   int32_t PosHor = phLeft;
@@ -70,27 +112,44 @@ class TQelImage : public TQelElement {
   bool Interpol = true, InterpolSc = true;
   ByteString TextId;
   uint32_t Color = 0xFFFFFFFFu;
-  ByteString imImage;
+  PictureRef Image;
 };
 
 class TQelShape : public TSizedElement {
  public:
   TQelShape();
+  ~TQelShape() override;
   const ElementClass& Class() const override;
+  TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
 
   uint32_t hxDrawFx = 1284;
   uint32_t Color = 0xFFFFFFFFu;
   bool Crop = false;
   int32_t ShapeType = stBox;
   double Par1 = 0, Par2 = 0, Par3 = 0;
+  TGfxImage* PieTexture = nullptr;  // in the texture list; made on the first pie drawn
+
+ private:
+  void DrawPie(TGfxCanvas& canvas, int64_t left, int64_t top);
 };
 
 class TQelText : public TSizedElement {
  public:
   TQelText();
+  ~TQelText() override;
   const ElementClass& Class() const override;
-  // Without fonts there is nothing drawn yet, so the width is 0.
-  std::optional<double> TextWidthForScripts() const override { return 0.0; }
+  std::optional<double> TextWidthForScripts() const override;
+  TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
+  void SetSizeX(int32_t v) override { SizeX = v; Relayout(); }
+  // Setters that lay the text out again.
+  void SetText(std::string_view value);
+  void SetFont(std::string_view name);
+  void SetTextId(std::string_view key);
+  void Relayout();
+  // The font named by Font while it is in the font list.
+  TGfxFont* CurrentFont() const;
 
   uint32_t hxDrawFx = 1284;
   uint32_t Color1 = 0xFFFFFFFFu;
@@ -105,6 +164,14 @@ class TQelText : public TSizedElement {
   double Scale = 1.0;
   uint32_t hxShadColor = 0;
   bool Emboss = false, Shadow = false, Uni = false;
+  ByteString Layout;  // lines ending with byte 0 (or the text itself without markers)
+  TGfxImage* SystemTexture = nullptr;  // the system-font rendering, in the texture list
+  ByteString LastRendered;
+
+ private:
+  double LineWidth(const TGfxFont& font, std::string_view line) const;
+  void DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
+  TGfxFont* font_ = nullptr;
 };
 
 class TQelImList : public TSizedElement {

@@ -67,4 +67,32 @@ PropertyInfo Script(const char* name) {
   return p;
 }
 
+// A published string whose writes go through a member function of the kind.
+template <auto M, auto Set>
+PropertyInfo StringVia(const char* name) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = String<M>(name);
+  p.setString = [](TQelElement& e, std::string_view v) { (static_cast<C&>(e).*Set)(v); };
+  return p;
+}
+
+// A published integer whose writes go through a member function of the kind.
+template <auto M, auto Set>
+PropertyInfo OrdinalVia(const char* name, PropType type) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = Ordinal<M>(name, type);
+  p.setOrdinal = [](TQelElement& e, int64_t v) { (static_cast<C&>(e).*Set)(static_cast<int32_t>(v)); };
+  return p;
+}
+
+// A picture name: reads give the cache entry's name, writes fetch the entry.
+template <auto M, auto Set>
+PropertyInfo PictureProp(const char* name) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = Named(name, PropType::String);
+  p.getString = [](const TQelElement& e) { return (static_cast<const C&>(e).*M).Name(); };
+  p.setString = [](TQelElement& e, std::string_view v) { (static_cast<C&>(e).*Set)(v); };
+  return p;
+}
+
 }  // namespace qel::props

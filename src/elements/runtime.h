@@ -4,6 +4,7 @@
 // globals. One object, passed around, so that tests and tools can run several
 // games side by side and nothing hides in globals.
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +19,11 @@ class GameDir;
 class ImageCache;
 class SoundCache;
 class AudioMixer;
+class TGfxCanvas;
+class TGfxFonts;
+class TResDb;
+class LangTables;
+class TGfxImages;
 
 // Element references are kept as handles: a destroyed element reads as nil.
 using ElementRef = uint32_t;
@@ -60,6 +66,11 @@ struct GameServices {
   ImageCache* images = nullptr;
   SoundCache* sounds = nullptr;
   AudioMixer* audio = nullptr;
+  TGfxCanvas* canvas = nullptr;    // what elements draw on
+  TGfxFonts* fonts = nullptr;      // bitmap fonts of texts (from the root's font archive)
+  TResDb* archive = nullptr;       // the resource archive; the root points it at its FileFonts
+  LangTables* lang = nullptr;      // the root's language tables (set by the root itself)
+  TGfxImages* textures = nullptr;  // list for textures elements make themselves (pies, system-font texts)
 };
 
 // What went wrong while reading a game file or a state stream: where, in
@@ -76,6 +87,9 @@ class Runtime {
   ShellState shell;
   ScriptGlobals script;
   GameServices services;
+  // Where script errors are appended when the root placed the log (a game
+  // directory that cannot be written keeps it in the user's data folder).
+  std::filesystem::path errorLog;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
   // Set while a game file or a saved state is being read: work that only

@@ -1,6 +1,7 @@
 #include "hostapi/host_table.h"
 
 #include "elements/kinds.h"
+#include "hostapi/host_elements.h"
 #include "hostapi/host_functions.h"
 #include "hostapi/host_puzzles.h"
 #include "hostapi/puzzle_routines.h"
@@ -78,11 +79,24 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"YearDays", HostYearDays},
       {"YearFrac", HostYearFrac},
       {"Mod", HostMod},
-      // Rows 62-77 (image lists, animations, element events, screens) come
-      // with the element functions.
+      // Rows 62-67 (image lists, animations) come with the animation functions.
+      {"Update", HostUpdate},
+      {"Process", HostProcess},
+      {"MsDown", HostMsDown},
+      {"MsMove", HostMsMove},
+      {"Init", HostInit},
+      {"Show", HostShow},
+      {"SetFocus", HostSetFocus},
+      // Rows 75-77 (screen switching) come with the player.
       {"Random", HostRandom},
-      // Rows 79-98 (pixels, texts, loading, state, settings, sound, stars)
-      // come with the runtime functions.
+      {"GetAlpha", HostGetAlpha},
+      {"GetPixel", HostGetPixel},
+      {"MoveTo", HostMoveTo},
+      // Row 82 (ProcEf) comes with the effects.
+      {"GetText", HostGetText},
+      // Rows 84-91 (loading, state, settings) come with the runtime functions.
+      {"ToFront", HostToFront},
+      // Rows 93-98 (sound, stars) come with the runtime functions.
   };
 }
 

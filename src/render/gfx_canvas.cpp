@@ -253,6 +253,8 @@ int TGfx2D::Prepare(Prim prim, uint32_t fx, GLuint texture, int nv, int ni) {
 }
 
 void TGfx2D::SetAntialias(bool on) {
+  // Elements set the filter before every draw; only a change breaks the batch.
+  if (on == antialias_) return;
   Flush();
   antialias_ = on;
   if (glReady_ && sceneState_) device_.GL().BindSampler(0, samplers_[on ? 1 : 0]);

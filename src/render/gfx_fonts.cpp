@@ -74,7 +74,7 @@ int TGfxFont::InlineCode(std::string_view text, size_t i, int& which, uint32_t& 
 double TGfxFont::Advance(unsigned char ch) const {
   const int g = static_cast<int>(ch) - FirstChar;
   if (g >= 0 && g < GlyphCount())
-    return (Glyphs[static_cast<size_t>(g)].advance + ExtraAdvance + Spacing) * Scale;
+    return (static_cast<double>(Glyphs[static_cast<size_t>(g)].advance) + ExtraAdvance + Spacing) * Scale;
   return (texture_.PatternWidth * SpaceFactor + Spacing) * Scale;
 }
 

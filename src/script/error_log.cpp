@@ -12,7 +12,9 @@ namespace qel {
 void TScriptCalc::LogLine(const ByteString& line) const {
   if (!env_ || !env_->SaveErr()) return;
   std::string path = "brannoc.err";
-  if (Runtime* rt = runtime(); rt && rt->services.dir) {
+  if (Runtime* rt = runtime(); rt && !rt->errorLog.empty()) {
+    path = rt->errorLog.string();
+  } else if (rt && rt->services.dir) {
     auto inGame = rt->services.dir->ForWrite(path);
     if (!inGame) return;
     path = inGame->string();

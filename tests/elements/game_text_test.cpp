@@ -98,5 +98,28 @@ TEST(GameText, DumpOfMalformedFileSaysWhereAndKeepsWhatItRead) {
   EXPECT_LT(problems[0].where, cut.size());
 }
 
+// The root's class name is never read, so a file may hold any bytes there; the dump must
+// not write a line the packer reads differently.
+TEST(GameText, RootClassNamesThatAreNoLineOfText) {
+  for (const char* name : {"TQel\nDB", "", " TQelDB", "TQelDB\t", "#TQelDB", "TQelDB\r"}) {
+    SCOPED_TRACE(name);
+    const std::string file = Record(name).Common(1, "G").Child(Record("TQelScreen").Int(2)).Bytes();
+    std::string text;
+    std::vector<TextProblem> problems;
+    EXPECT_FALSE(DumpGame(file, text, problems));
+    ByteString packed;
+    std::vector<TextProblem> packProblems;
+    ASSERT_TRUE(PackGame(text, packed, packProblems)) << text;
+    EXPECT_EQ(packed, Record("TQelDB").Common(1, "G").Child(Record("TQelScreen").Int(2)).Bytes());
+  }
+  const std::string odd = Record("Any name { at all").Int(7).Bytes();
+  std::string text;
+  std::vector<TextProblem> problems;
+  ASSERT_TRUE(DumpGame(odd, text, problems));
+  ByteString packed;
+  ASSERT_TRUE(PackGame(text, packed, problems));
+  EXPECT_EQ(packed, odd);
+}
+
 }  // namespace
 }  // namespace qel

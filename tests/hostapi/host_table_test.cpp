@@ -72,7 +72,9 @@ TEST_F(HostTable, RowsInTableOrder) {
       "ROUND",    "CEIL",      "FLOOR",     "TRUNC",          "SIN",        "SIGN",       "COS",
       "TAN",      "ARCSIN",    "ARCCOS",    "ARCTAN",         "EXP",        "LN",         "INTPOWER",
       "SQR",      "SQRT",      "INC",       "DEC",            "MIN",        "MAX",        "GETVAR",
-      "SETVAR",   "DECODE",    "YEARDAYS",  "YEARFRAC",       "MOD",        "RANDOM"};
+      "SETVAR",   "DECODE",    "YEARDAYS",  "YEARFRAC",       "MOD",        "UPDATE",     "PROCESS",
+      "MSDOWN",   "MSMOVE",    "INIT",      "SHOW",           "SETFOCUS",   "RANDOM",     "GETALPHA",
+      "GETPIXEL", "MOVETO",    "GETTEXT",   "TOFRONT"};
   ASSERT_EQ(calc.Functions().Count(), static_cast<int>(expected.size()));
   for (int i = 0; i < calc.Functions().Count(); ++i) EXPECT_EQ(calc.Functions()[i].Name, expected[i]) << i;
   // Registering again replaces the rows instead of adding names.

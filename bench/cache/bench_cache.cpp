@@ -1,0 +1,177 @@
+// Image cache benchmark: a screen's worth of pictures (40 files, half JPEG,
+// half PNG, 60 MB decoded) loaded through RequestImage, against the bare work
+// it cannot avoid: read the file, decode it, set up the texture and upload it.
+// Headless OpenGL; runs alternate, best of each.
+//
+//   bench_cache [runs]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+#include <png.h>
+
+#include "base/game_paths.h"
+#include "gamedb/image_cache.h"
+#include "render/gfx_device.h"
+#include "render/gfx_images.h"
+#include "render/res_db.h"
+
+using namespace qel;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kPictures = 40;
+constexpr int kWidth = 800, kHeight = 480;  // 1.5 MB decoded each
+
+// Something like a painted background: gradients, shapes and grain.
+TBitmap32 Painting(int seed) {
+  std::mt19937 rng(static_cast<unsigned>(seed));
+  TBitmap32 b;
+  b.Resize(kWidth, kHeight);
+  const int cx = static_cast<int>(rng() % kWidth), cy = static_cast<int>(rng() % kHeight);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const int d = ((x - cx) * (x - cx) + (y - cy) * (y - cy)) >> 10;
+      const uint32_t grain = rng() & 15;
+      const uint32_t r = (x * 255 / kWidth + grain) & 255, g = (y * 255 / kHeight + d) & 255,
+                     bl = (d * 3 + grain + static_cast<uint32_t>(seed) * 40) & 255;
+      b.At(x, y) = 0xFF000000u | r << 16 | g << 8 | bl;
+    }
+  return b;
+}
+
+std::string Png(const TBitmap32& b) {
+  png_image img{};
+  img.version = PNG_IMAGE_VERSION;
+  img.width = static_cast<png_uint_32>(b.width);
+  img.height = static_cast<png_uint_32>(b.height);
+  img.format = PNG_FORMAT_BGRA;
+  png_alloc_size_t size = 0;
+  png_image_write_to_memory(&img, nullptr, &size, 0, b.pixels.data(), 0, nullptr);
+  std::string out(size, '\0');
+  png_image_write_to_memory(&img, out.data(), &size, 0, b.pixels.data(), 0, nullptr);
+  out.resize(size);
+  return out;
+}
+
+std::string Jpeg(const TBitmap32& b) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* mem = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &mem, &size);
+  c.image_width = static_cast<JDIMENSION>(b.width);
+  c.image_height = static_cast<JDIMENSION>(b.height);
+  c.input_components = 4;
+  c.in_color_space = JCS_EXT_BGRA;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    auto* row = reinterpret_cast<JSAMPROW>(
+        const_cast<uint32_t*>(&b.pixels[static_cast<size_t>(c.next_scanline) * static_cast<size_t>(b.width)]));
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::string out(reinterpret_cast<char*>(mem), size);
+  jpeg_destroy_compress(&c);
+  std::free(mem);
+  return out;
+}
+
+double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// The bare way: what any loader must do for these files.
+double LoadBare(TGfxDevice& device, TGfxImages& textures, const std::filesystem::path& folder,
+                const std::vector<std::string>& names) {
+  const auto start = Clock::now();
+  for (const std::string& name : names) {
+    std::vector<uint8_t> bytes;
+    TBitmap32 bitmap;
+    if (!ReadFileBytes((folder / name).string(), bytes) ||
+        !DecodePicture(bytes.data(), bytes.size(), PictureKindFromName(name), bitmap))
+      std::abort();
+    TGfxImage* t = textures.Add();
+    t->SetPatternSize(bitmap.width, bitmap.height);
+    t->SetVisibleSize(bitmap.width, bitmap.height);
+    t->SetTextureSize((bitmap.width + 3) & ~1, (bitmap.height + 3) & ~1);
+    t->PatternCount = 1;
+    if (!t->UploadFromBitmap(bitmap)) std::abort();
+  }
+  device.GL().Finish();
+  const double ms = Ms(Clock::now() - start);
+  textures.Clear();
+  return ms;
+}
+
+double LoadThroughCache(TGfxDevice& device, TGfxImages& textures, GameDir& dir, TResDb& archive,
+                        const std::vector<std::string>& names) {
+  ImageCache cache(textures, &dir, &archive);
+  const auto start = Clock::now();
+  for (const std::string& name : names) {
+    // Games spell their names their own way: upper case, Windows separators.
+    if (!cache.RequestImage("SCREEN\\" + name, true)->texture) std::abort();
+  }
+  device.GL().Finish();
+  return Ms(Clock::now() - start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  TGfxDevice device;
+  device.Headless = true;
+  TGfxImages textures(device);
+  if (!device.Initialize()) {
+    std::fprintf(stderr, "bench_cache: no OpenGL device: %s\n", device.LastError().c_str());
+    return 1;
+  }
+
+  const std::filesystem::path root = std::filesystem::temp_directory_path() / "qel_bench_cache";
+  const std::filesystem::path folder = root / "Screen";
+  std::filesystem::remove_all(root);
+  std::filesystem::create_directories(folder);
+  std::vector<std::string> names;
+  uintmax_t fileBytes = 0;
+  for (int i = 0; i < kPictures; ++i) {
+    const bool png = i % 2 == 1;
+    std::string name = "Pic" + std::to_string(i) + (png ? ".png" : ".jpg");
+    std::ofstream(folder / name, std::ios::binary) << (png ? Png(Painting(i)) : Jpeg(Painting(i)));
+    fileBytes += std::filesystem::file_size(folder / name);
+    names.push_back(name);
+  }
+  // An archive is open, as in a game, but holds none of these pictures.
+  TResDb archive;
+  archive.SetFileName((root / "fonts.dat").string());
+  GameDir dir(root);
+
+  std::vector<double> bare, cached;
+  for (int r = 0; r < runs; ++r) {
+    bare.push_back(LoadBare(device, textures, folder, names));
+    cached.push_back(LoadThroughCache(device, textures, dir, archive, names));
+  }
+  std::sort(bare.begin(), bare.end());
+  std::sort(cached.begin(), cached.end());
+  const double decodedMb = kPictures * static_cast<double>(kWidth) * kHeight * 4 / 1e6;
+  std::printf("bench_cache: %d pictures (%d JPEG, %d PNG), %.1f MB in files, %.1f MB decoded, %d runs each\n",
+              kPictures, kPictures / 2, kPictures / 2, fileBytes / 1e6, decodedMb, runs);
+  std::printf("  bare decoders + texture upload: best %.1f ms, median %.1f ms\n", bare.front(), bare[bare.size() / 2]);
+  std::printf("  RequestImage (forced)         : best %.1f ms, median %.1f ms\n", cached.front(),
+              cached[cached.size() / 2]);
+  std::printf("  ratio cache/bare: best %.3f, median %.3f (goal <= 1.1)\n", cached.front() / bare.front(),
+              cached[cached.size() / 2] / bare[bare.size() / 2]);
+  std::filesystem::remove_all(root);
+  return 0;
+}

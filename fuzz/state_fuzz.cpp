@@ -1,0 +1,70 @@
+// Saved-state streams applied to a loaded game (the demo). Each input starts from the game
+// as loaded; the state the stream leaves must save and restore to itself, unless the
+// stream changes what a state does not save (keys, NotSave).
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "elements/game_file.h"
+#include "elements/game_text.h"
+#include "elements/qel_db.h"
+#include "elements/state_stream.h"
+#include "fuzz_support.h"
+#include "hostapi/host_table.h"
+#include "script/interpreter_pool.h"
+
+namespace {
+
+struct Game {
+  qel::Runtime runtime;
+  qel::TQelDB root{&runtime};
+  qel::InterpreterPool pool{runtime, root, [](qel::TScriptCalc& calc) {
+                              qel::RegisterHostFunctions(calc, qel::DefaultHostServices());
+                              qel::RegisterGameFunctions(calc);
+                            }};
+  qel::ByteString file;
+};
+
+Game& TheGame() {
+  static Game* game = [] {
+    auto* g = new Game();
+    std::ifstream in(QEL_DEMO_TEXT, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::vector<qel::TextProblem> problems;
+    if (!qel::PackGame(text.str(), g->file, problems)) std::abort();
+    return g;
+  }();
+  return *game;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  qel::fuzz::EnterScratchDir();
+  TheGame();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Game& game = TheGame();
+  qel::LoadGameData(game.root, game.file);
+  std::string_view stream = qel::fuzz::AsView(data, size);
+  qel::RestoreStateRecords(game.root, stream);
+  bool comparable = true;
+  qel::ReadStateRecords(stream, [&](const qel::StateRecord& r) {
+    if (r.name == "KEY" || r.name == "NOTSAVE") comparable = false;
+  });
+  if (!comparable) return 0;
+  qel::ByteString first;
+  qel::SaveState(game.root, first);
+
+  qel::LoadGameData(game.root, game.file);
+  qel::RestoreStateRecords(game.root, first);
+  qel::ByteString second;
+  qel::SaveState(game.root, second);
+  if (first != second) __builtin_trap();  // a saved state must restore to itself
+  return 0;
+}

@@ -1,0 +1,372 @@
+#include "render/audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace qel {
+namespace {
+
+constexpr AudioHandle kTagMask = 0xF0000000u;
+constexpr AudioHandle kSampleTag = 0x10000000u;
+constexpr AudioHandle kVoiceTag = 0x20000000u;
+constexpr AudioHandle kStreamTag = 0x30000000u;
+constexpr uintmax_t kMaxSourceBytes = 256u << 20;
+constexpr size_t kMaxDeviceBacklog = AudioMixer::kRate * AudioMixer::kChannels * 2;  // two seconds
+
+void PutLe32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void PutLe16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+// A canonical 44-byte header for 16-bit PCM at the mixer's rate.
+void WavHeader(uint8_t* h, int64_t frames) {
+  const uint32_t dataBytes = static_cast<uint32_t>(std::min<int64_t>(frames * 4, 0xFFFFFFF0LL - 36));
+  std::memcpy(h, "RIFF", 4);
+  PutLe32(h + 4, 36 + dataBytes);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  PutLe32(h + 16, 16);
+  PutLe16(h + 20, 1);
+  PutLe16(h + 22, AudioMixer::kChannels);
+  PutLe32(h + 24, AudioMixer::kRate);
+  PutLe32(h + 28, AudioMixer::kRate * AudioMixer::kChannels * 2);
+  PutLe16(h + 32, AudioMixer::kChannels * 2);
+  PutLe16(h + 34, 16);
+  std::memcpy(h + 36, "data", 4);
+  PutLe32(h + 40, dataBytes);
+}
+
+bool ReadLimitedFile(const std::filesystem::path& path, std::vector<uint8_t>& out) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxSourceBytes) return false;
+  std::FILE* f = std::fopen(path.string().c_str(), "rb");
+  if (!f) return false;
+  out.resize(static_cast<size_t>(size));
+  bool ok = std::fread(out.data(), 1, out.size(), f) == out.size();
+  std::fclose(f);
+  return ok;
+}
+
+}  // namespace
+
+AudioMixer::AudioMixer() = default;
+
+AudioMixer::~AudioMixer() { Close(); }
+
+bool AudioMixer::Open(const Options& options) {
+  Close();
+  options_ = options;
+  std::string reason;
+  bool device = false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+    if (!options.noDevice &&
+        Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, 1024, nullptr, 0) == 0) {
+      device = std::strcmp(SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "", "dummy") != 0;
+      decoderReady_ = true;
+    } else {
+      reason = options.noDevice ? "none asked for" : SDL_GetError();
+      // No usable output: decode and mix into the void.
+      SDL_AudioQuit();
+      if (SDL_AudioInit("dummy") == 0 &&
+          Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, 1024, nullptr, 0) == 0)
+        decoderReady_ = true;
+    }
+    opened_ = true;
+  } else {
+    reason = SDL_GetError();
+  }
+  if (decoderReady_) {
+    Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
+    Mix_HookMusic(&AudioMixer::DeviceCallback, this);
+  }
+  hasDevice_ = device;
+  if (!device && !options.noDevice)
+    std::fprintf(stderr, "Audio: no sound device (%s); playing silently\n",
+                 reason.empty() ? "dummy output" : reason.c_str());
+  return device;
+}
+
+void AudioMixer::Close() {
+  StopCapture();
+  if (decoderReady_) {
+    Mix_HookMusic(nullptr, nullptr);
+    Mix_CloseAudio();
+  }
+  if (opened_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  std::lock_guard<std::mutex> lock(mutex_);
+  opened_ = hasDevice_ = decoderReady_ = paused_ = false;
+  samples_.clear();
+  streams_.clear();
+  advanced_.clear();
+  framesMixed_ = 0;
+}
+
+std::shared_ptr<const AudioMixer::Pcm> AudioMixer::Decode(const uint8_t* data, size_t size) {
+  if (!decoderReady_ || !data || size == 0 || size > kMaxSourceBytes) return nullptr;
+  SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+  if (!rw) return nullptr;
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+  if (!chunk) return nullptr;
+  auto pcm = std::make_shared<Pcm>();
+  const size_t values = chunk->alen / sizeof(int16_t) / kChannels * kChannels;
+  pcm->frames.resize(values);
+  std::memcpy(pcm->frames.data(), chunk->abuf, values * sizeof(int16_t));
+  Mix_FreeChunk(chunk);
+  if (pcm->frames.empty()) return nullptr;
+  return pcm;
+}
+
+std::shared_ptr<const AudioMixer::Pcm> AudioMixer::DecodeFile(const std::filesystem::path& path) {
+  std::vector<uint8_t> bytes;
+  if (!ReadLimitedFile(path, bytes)) return nullptr;
+  return Decode(bytes.data(), bytes.size());
+}
+
+AudioHandle AudioMixer::LoadSample(const uint8_t* data, size_t size) {
+  auto pcm = Decode(data, size);
+  if (!pcm) return 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto sample = std::make_unique<Sample>();
+  sample->pcm = pcm;
+  for (Voice& v : sample->voices) v.pcm = pcm;
+  samples_.push_back(std::move(sample));
+  return kSampleTag | static_cast<AudioHandle>(samples_.size());
+}
+
+AudioHandle AudioMixer::LoadSampleFile(const std::filesystem::path& path) {
+  std::vector<uint8_t> bytes;
+  if (!ReadLimitedFile(path, bytes)) return 0;
+  return LoadSample(bytes.data(), bytes.size());
+}
+
+AudioHandle AudioMixer::SampleGetChannel(AudioHandle sample) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if ((sample & kTagMask) != kSampleTag) return 0;
+  const size_t index = (sample & ~kTagMask) - 1;
+  if (index >= samples_.size()) return 0;
+  Voice* voices = samples_[index]->voices;
+  int slot = -1;
+  for (int i = 0; i < kMaxPlaybacks && slot < 0; ++i)
+    if (!voices[i].playing) slot = i;
+  if (slot < 0) {  // all busy: take over the one furthest from its start
+    slot = 0;
+    for (int i = 1; i < kMaxPlaybacks; ++i)
+      if (voices[i].pos > voices[slot].pos) slot = i;
+  }
+  Voice& v = voices[slot];
+  v.playing = false;
+  v.pos = 0;
+  v.volume = 100;
+  return kVoiceTag | static_cast<AudioHandle>(index * 4 + static_cast<size_t>(slot));
+}
+
+AudioHandle AudioMixer::StreamCreate(const uint8_t* data, size_t size) {
+  auto pcm = Decode(data, size);
+  if (!pcm) return 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  auto voice = std::make_unique<Voice>();
+  voice->pcm = pcm;
+  voice->loop = true;
+  streams_.push_back(std::move(voice));
+  return kStreamTag | static_cast<AudioHandle>(streams_.size());
+}
+
+AudioHandle AudioMixer::StreamCreateFile(const std::filesystem::path& path) {
+  std::vector<uint8_t> bytes;
+  if (!ReadLimitedFile(path, bytes)) return 0;
+  return StreamCreate(bytes.data(), bytes.size());
+}
+
+AudioMixer::Voice* AudioMixer::VoiceOf(AudioHandle channel) {
+  const size_t n = channel & ~kTagMask;
+  switch (channel & kTagMask) {
+    case kVoiceTag:
+      if (n / 4 < samples_.size() && n % 4 < kMaxPlaybacks) return &samples_[n / 4]->voices[n % 4];
+      return nullptr;
+    case kStreamTag:
+      if (n >= 1 && n <= streams_.size()) return streams_[n - 1].get();
+      return nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+const AudioMixer::Voice* AudioMixer::VoiceOf(AudioHandle channel) const {
+  return const_cast<AudioMixer*>(this)->VoiceOf(channel);
+}
+
+bool AudioMixer::IsActive(AudioHandle channel) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Voice* v = VoiceOf(channel);
+  return v && v->playing;
+}
+
+int AudioMixer::Volume(AudioHandle channel) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Voice* v = VoiceOf(channel);
+  return v ? v->volume : 0;
+}
+
+void AudioMixer::SetVolume(AudioHandle channel, int volume) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (Voice* v = VoiceOf(channel)) v->volume = std::clamp(volume, 0, 100);
+}
+
+void AudioMixer::Play(AudioHandle channel, bool restart) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Voice* v = VoiceOf(channel);
+  if (!v) return;
+  if (restart) v->pos = 0;
+  v->playing = true;
+}
+
+void AudioMixer::Stop(AudioHandle channel) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (Voice* v = VoiceOf(channel)) v->playing = false;
+}
+
+void AudioMixer::Pause() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  paused_ = true;
+}
+
+void AudioMixer::Start() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  paused_ = false;
+}
+
+bool AudioMixer::Paused() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return paused_;
+}
+
+void AudioMixer::MixLocked(int16_t* out, int frames) {
+  const size_t values = static_cast<size_t>(frames) * kChannels;
+  accumulator_.assign(values, 0);
+  auto mixVoice = [&](Voice& v) {
+    if (!v.playing || !v.pcm) return;
+    const size_t length = v.pcm->FrameCount();
+    const int16_t* src = v.pcm->frames.data();
+    const int32_t volume = v.volume;
+    size_t done = 0;
+    while (done < static_cast<size_t>(frames) && v.playing) {
+      const size_t run = std::min(static_cast<size_t>(frames) - done, length - v.pos);
+      const int16_t* s = src + v.pos * kChannels;
+      int32_t* d = accumulator_.data() + done * kChannels;
+      for (size_t i = 0; i < run * kChannels; ++i) d[i] += s[i] * volume / 100;
+      done += run;
+      v.pos += run;
+      if (v.pos >= length) {
+        v.pos = 0;
+        if (!v.loop) v.playing = false;
+      }
+    }
+  };
+  for (auto& sample : samples_)
+    for (Voice& v : sample->voices) mixVoice(v);
+  for (auto& stream : streams_) mixVoice(*stream);
+  for (size_t i = 0; i < values; ++i)
+    out[i] = static_cast<int16_t>(std::clamp<int32_t>(accumulator_[i], -32768, 32767));
+  framesMixed_ += frames;
+}
+
+void AudioMixer::Advance(int frames) {
+  if (frames <= 0 || !options_.manualClock) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<int16_t> block(static_cast<size_t>(frames) * kChannels, 0);
+  if (paused_)
+    framesMixed_ += frames;
+  else
+    MixLocked(block.data(), frames);
+  WriteCapture(block.data(), frames);
+  if (hasDevice_) {
+    advanced_.insert(advanced_.end(), block.begin(), block.end());
+    if (advanced_.size() > kMaxDeviceBacklog)
+      advanced_.erase(advanced_.begin(), advanced_.begin() + static_cast<std::ptrdiff_t>(advanced_.size() - kMaxDeviceBacklog));
+  }
+}
+
+int64_t AudioMixer::FramesMixed() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return framesMixed_;
+}
+
+void AudioMixer::DeviceCallback(void* self, uint8_t* stream, int bytes) {
+  auto* mixer = static_cast<AudioMixer*>(self);
+  std::lock_guard<std::mutex> lock(mixer->mutex_);
+  auto* out = reinterpret_cast<int16_t*>(stream);
+  const int frames = bytes / static_cast<int>(sizeof(int16_t) * kChannels);
+  if (mixer->options_.manualClock) {
+    // Plays what the caller advanced; silence when it falls behind.
+    const size_t want = static_cast<size_t>(frames) * kChannels;
+    const size_t have = std::min(want, mixer->advanced_.size());
+    std::copy_n(mixer->advanced_.begin(), have, out);
+    mixer->advanced_.erase(mixer->advanced_.begin(), mixer->advanced_.begin() + static_cast<std::ptrdiff_t>(have));
+    std::fill(out + have, out + want, 0);
+    return;
+  }
+  if (mixer->paused_) {
+    std::memset(stream, 0, static_cast<size_t>(bytes));
+    return;
+  }
+  mixer->MixLocked(out, frames);
+  mixer->WriteCapture(out, frames);
+}
+
+bool AudioMixer::StartCapture(const std::filesystem::path& path) {
+  StopCapture();
+  std::FILE* f = std::fopen(path.string().c_str(), "wb");
+  if (!f) return false;
+  uint8_t header[44];
+  WavHeader(header, 0);
+  std::fwrite(header, 1, sizeof header, f);
+  std::lock_guard<std::mutex> lock(mutex_);
+  capture_ = f;
+  captureFrames_ = 0;
+  return true;
+}
+
+void AudioMixer::WriteCapture(const int16_t* frames, int count) {
+  if (!capture_) return;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::fwrite(frames, sizeof(int16_t) * kChannels, static_cast<size_t>(count), capture_);
+  } else {
+    for (int i = 0; i < count * kChannels; ++i) {
+      uint8_t b[2];
+      PutLe16(b, static_cast<uint16_t>(frames[i]));
+      std::fwrite(b, 1, 2, capture_);
+    }
+  }
+  const int64_t before = captureFrames_;
+  captureFrames_ += count;
+  // Keep the header current about once a second, so a cut-off run still
+  // leaves a readable file.
+  if (before / kRate != captureFrames_ / kRate) FinishCaptureHeader();
+}
+
+void AudioMixer::FinishCaptureHeader() {
+  uint8_t header[44];
+  WavHeader(header, captureFrames_);
+  std::fflush(capture_);
+  long end = std::ftell(capture_);
+  std::fseek(capture_, 0, SEEK_SET);
+  std::fwrite(header, 1, sizeof header, capture_);
+  std::fseek(capture_, end, SEEK_SET);
+}
+
+void AudioMixer::StopCapture() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!capture_) return;
+  FinishCaptureHeader();
+  std::fclose(capture_);
+  capture_ = nullptr;
+}
+
+}  // namespace qel
