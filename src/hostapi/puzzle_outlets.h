@@ -13,7 +13,7 @@ namespace qel {
 class TQelElement;
 class TQelImage;
 
-// One star as the routines add it; an empty colour text asks for randomColour.
+// One star as the routines add it; an empty colour text asks for a random colour.
 struct PuzzleStar {
   int32_t pattern = 2;
   int32_t layer = 1000;
@@ -21,7 +21,6 @@ struct PuzzleStar {
   double angle = 0, x = 0, y = 0, scale = 0;
   double angleStep = 0, scaleStep = 0, xStep = 0, yStep = 0;
   ByteString colourText;
-  uint32_t randomColour = 0;
 };
 
 struct PictureSize {

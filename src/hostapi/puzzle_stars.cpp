@@ -39,7 +39,6 @@ void AddStar(Picture& p, int32_t px, int32_t py, double baseScale, double scaleS
   star.scale = baseScale + RandomBelow(image, 50) / 100.0;
   star.scaleStep = scaleStep;
   star.yStep = yStep;
-  if (colourText.empty()) star.randomColour = static_cast<uint32_t>(RandomBelow(image, 0xFFFFFF));
   star.colourText = std::move(colourText);
   p.outlets.AddStar(image, star);
 }
