@@ -1,9 +1,11 @@
 #include "hostapi/host_table.h"
 
 #include "elements/kinds.h"
+#include "hostapi/host_anim.h"
 #include "hostapi/host_elements.h"
 #include "hostapi/host_functions.h"
 #include "hostapi/host_puzzles.h"
+#include "hostapi/host_screens.h"
 #include "hostapi/puzzle_routines.h"
 #include "script/scriptcalc.h"
 
@@ -79,7 +81,12 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"YearDays", HostYearDays},
       {"YearFrac", HostYearFrac},
       {"Mod", HostMod},
-      // Rows 62-67 (image lists, animations) come with the animation functions.
+      {"ListAdd", HostListAdd},
+      {"ListDel", HostListDel},
+      {"AnimStart", HostAnimStart},
+      {"AnimStop", HostAnimStop},
+      {"AnimBreak", HostAnimBreak},
+      {"AnimPlay", HostAnimPlay},
       {"Update", HostUpdate},
       {"Process", HostProcess},
       {"MsDown", HostMsDown},
@@ -87,14 +94,18 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"Init", HostInit},
       {"Show", HostShow},
       {"SetFocus", HostSetFocus},
-      // Rows 75-77 (screen switching) come with the player.
+      {"SetScreen", HostSetScreen},
+      {"FastSetScreen", HostFastSetScreen},
+      {"FastSetScreenNS", HostFastSetScreenNS},
       {"Random", HostRandom},
       {"GetAlpha", HostGetAlpha},
       {"GetPixel", HostGetPixel},
       {"MoveTo", HostMoveTo},
-      // Row 82 (ProcEf) comes with the effects.
+      {"ProcEf", HostProcEf},
       {"GetText", HostGetText},
-      // Rows 84-91 (loading, state, settings) come with the runtime functions.
+      {"LoadIm", HostLoadIm},
+      {"EndLoadIm", HostEndLoadIm},
+      // Rows 86-91 (state, settings) come with the runtime functions.
       {"ToFront", HostToFront},
       // Rows 93-98 (sound, stars) come with the runtime functions.
   };
