@@ -13,7 +13,12 @@ int ElementClass::FindPropertyUpper(const ByteString& upperName) const {
   return it == byUpperName_.end() ? -1 : it->second;
 }
 
-int ElementClass::FindProperty(const ByteString& name) const { return FindPropertyUpper(UpperAscii(name)); }
+int ElementClass::FindProperty(const ByteString& name) const {
+  // Scripts ask in upper case already: no copy then.
+  for (char c : name)
+    if (c >= 'a' && c <= 'z') return FindPropertyUpper(UpperAscii(name));
+  return FindPropertyUpper(name);
+}
 
 void ElementClass::IndexProperties() {
   byUpperName_.clear();
@@ -331,8 +336,9 @@ ElementClass ImListClass() {
   elHeight.setOrdinal = [](TQelElement&, int64_t) {};
   return MakeClass("TQelImList", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
-      Ordinal<&L::RowCount>("RowCount", PropType::Integer), Ordinal<&L::ColCount>("ColCount", PropType::Integer),
-      Ordinal<&L::Space>("Space", PropType::Integer), scrollPos, SizeXProp(), SizeYProp(), elWidth, elHeight,
+      OrdinalSet<&L::RowCount, &L::SetRowCount>("RowCount", PropType::Integer),
+      OrdinalSet<&L::ColCount, &L::SetColCount>("ColCount", PropType::Integer),
+      OrdinalSet<&L::Space, &L::SetSpace>("Space", PropType::Integer), scrollPos, SizeXProp(), SizeYProp(), elWidth, elHeight,
       Float<&L::Scale>("Scale"),
       Event<evInit>("exInit"), Event<evAfterLoad>("exAfterLoad"), Event<evUpdate>("exUpdate"),
       Event<evProcess>("exProcess"), OrderProp(), Event<evVarRS>("exVarRS"), TagProp(), NotSaveProp(),
@@ -344,7 +350,8 @@ ElementClass EffectClass() {
   using E = TQelEffect;
   return MakeClass("TQelEffect", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
-      String<&E::EffectFN>("EffectFN"), Float<&E::DAnim>("DAnim"), Ordinal<&E::Active>("Active", PropType::Boolean),
+      StringSet<&E::EffectFN, &E::SetEffectFN>("EffectFN"), Float<&E::DAnim>("DAnim"),
+      OrdinalSet<&E::Active, &E::SetActive>("Active", PropType::Boolean),
       Event<evInit>("exInit"), Event<evAfterLoad>("exAfterLoad"), Event<evUpdate>("exUpdate"),
       Event<evProcess>("exProcess"), Ordinal<&E::hxColor>("hxColor", PropType::Cardinal), OrderProp(),
       Event<evVarRS>("exVarRS"), TagProp(), NotSaveProp(), Script<&E::exStart>("exStart"),
@@ -355,10 +362,10 @@ ElementClass AnimClass() {
   using A = TQelAnim;
   return MakeClass("TQelAnim", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
-      String<&A::ImBack>("ImBack"), SizeXProp(), SizeYProp(),
+      StringSet<&A::ImBack, &A::SetImBack>("ImBack"), SizeXProp(), SizeYProp(),
       Ordinal<&A::hxDrawFx>("hxDrawFx", PropType::Cardinal), Ordinal<&A::Agro>("Agro", PropType::Integer),
-      Ordinal<&A::Modal>("Modal", PropType::Boolean), Ordinal<&A::Pos>("Pos", PropType::Integer),
-      Ordinal<&A::Morph>("Morph", PropType::Boolean), Ordinal<&A::Rep>("Rep", PropType::Boolean),
+      Ordinal<&A::Modal>("Modal", PropType::Boolean), OrdinalSet<&A::Pos, &A::SetPosition>("Pos", PropType::Integer),
+      OrdinalSet<&A::Morph, &A::SetMorph>("Morph", PropType::Boolean), Ordinal<&A::Rep>("Rep", PropType::Boolean),
       Ordinal<&A::ShowAn>("ShowAn", PropType::Boolean), Ordinal<&A::Active>("Active", PropType::Boolean),
       Script<&A::exStop>("exStop"), Script<&A::exStart>("exStart"), Script<&A::exAnim>("exAnim"),
       Event<evInit>("exInit"), Event<evUpdate>("exUpdate"), OrderProp(),
@@ -371,7 +378,7 @@ ElementClass AnKeyClass() {
   using K = TQelAnKey;
   return MakeClass("TQelAnKey", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
-      Ordinal<&K::Count>("Count", PropType::Word), Ordinal<&K::Morph>("Morph", PropType::Boolean), NotSaveProp(),
+      OrdinalSet<&K::Count, &K::SetCount>("Count", PropType::Word), Ordinal<&K::Morph>("Morph", PropType::Boolean), NotSaveProp(),
   }, Make<K>);
 }
 
@@ -379,8 +386,8 @@ ElementClass ExAnimClass() {
   using X = TQelExAnim;
   return MakeClass("TQelExAnim", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
-      PosHorProp<&X::PosHor>(), PosVertProp<&X::PosVert>(), Ordinal<&X::obAnim>("obAnim", PropType::Integer),
-      Ordinal<&X::Pos>("Pos", PropType::Integer), Ordinal<&X::Rep>("Rep", PropType::Boolean),
+      PosHorProp<&X::PosHor>(), PosVertProp<&X::PosVert>(), OrdinalSet<&X::obAnim, &X::SetObAnim>("obAnim", PropType::Integer),
+      OrdinalSet<&X::Pos, &X::SetPosition>("Pos", PropType::Integer), Ordinal<&X::Rep>("Rep", PropType::Boolean),
       Ordinal<&X::Active>("Active", PropType::Boolean), Event<evVarRS>("exVarRS"), TagProp(), NotSaveProp(),
   }, Make<X>);
 }

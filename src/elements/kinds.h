@@ -11,6 +11,8 @@ namespace qel {
 class TGfxCanvas;
 class TGfxFont;
 class TGfxImage;
+class FrameTable;
+class TXParticleSystem;
 
 enum TQelPosHor : int32_t { phLeft, phCenter, phRight };
 enum TQelPosVert : int32_t { pvTop, pvCenter, pvBottom };
@@ -169,9 +171,16 @@ class TQelText : public TSizedElement {
   ByteString LastRendered;
 
  private:
+  bool UnicodeText() const;
+  // Texts of unicode games that take typed characters or ask for it are drawn
+  // with the unicode TrueType font instead of glyphs.
+  bool TrueTypePath() const;
   double LineWidth(const TGfxFont& font, std::string_view line) const;
   void DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
+  void DrawLine(TGfxCanvas& canvas, TGfxFont& font, std::string_view line, double x, double y);
+  void DrawTrueType(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
   TGfxFont* font_ = nullptr;
+  int systemW_ = 0, systemH_ = 0;  // size of the TrueType rendering
 };
 
 class TQelImList : public TSizedElement {
@@ -181,6 +190,19 @@ class TQelImList : public TSizedElement {
   bool GetValue(const ByteString& name, Variant& value) override;
   bool SetValue(const ByteString& name, const Variant& value) override;
   bool MayTakeValue(const ByteString& name) const override;
+  TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
+  void Process() override;
+  void DoMouseIn() override;
+  void DoMouseOut() override;
+  void DoMouseDown() override;
+  void LoadRes() override;
+  void ReloadRes() override;
+  void SetSizeX(int32_t v) override;
+  void SetSizeY(int32_t v) override;
+  void SetRowCount(int32_t v);
+  void SetColCount(int32_t v);
+  void SetSpace(int32_t v);
 
   struct Entry {
     ElementRef image = 0;  // not owned; a destroyed image reads as nil
@@ -206,19 +228,56 @@ class TQelImList : public TSizedElement {
 class TQelEffect : public TQelElement {
  public:
   TQelEffect();
+  ~TQelEffect() override;
   const ElementClass& Class() const override;
+  void SetX(double value) override;
+  void SetY(double value) override;
+  void SetPos(int32_t x, int32_t y) override;
+  void Process() override;
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
+  void SetEffectFN(const ByteString& name);
+  void SetActive(bool value);
+  void EffectStart();
+  void EffectStop();
+  // Advances the particles by dt seconds (ProcEf of scripts).
+  void Step(double dt);
+  TXParticleSystem* System() const { return system_.get(); }
 
   ByteString EffectFN;
   double DAnim = 0;
   bool Active = false;
   uint32_t hxColor = 0xFFFFFF;
   EventScript exStart;
+
+ private:
+  std::unique_ptr<TXParticleSystem> system_;
 };
 
 class TQelAnim : public TSizedElement {
  public:
   TQelAnim();
+  ~TQelAnim() override;
   const ElementClass& Class() const override;
+  // An animation never takes the mouse.
+  TQelElement* ElementAt(int32_t, int32_t, int32_t, int32_t, int32_t) override { return nullptr; }
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
+  void Process() override;
+  void Update() override;
+  void Init() override;
+  void ReInit() override;
+  void LoadRes() override;
+  void ReloadRes() override;
+  bool GetValue(const ByteString& name, Variant& value) override;
+  void SetPosition(int32_t v);  // the Pos setter: bounded by the frame count
+  void SetMorph(bool v);
+  void SetImBack(const ByteString& name);
+  void RebuildFrames();
+  void DrawFrame(int32_t index, uint32_t colour, double x, double y);
+  int32_t FrameCount() const;
+  const FrameTable* Frames() const { return frames_.get(); }
+  // AnimStart and AnimPlay of scripts.
+  void Start();
+  void Play();
 
   ByteString ImBack;
   uint32_t hxDrawFx = 1;
@@ -229,6 +288,9 @@ class TQelAnim : public TSizedElement {
   EventScript exStop, exStart, exAnim;
   double Angle = 0;
   bool Interpol = false;
+
+ private:
+  std::unique_ptr<FrameTable> frames_;
 };
 
 class TQelAnKey : public TQelElement {
@@ -237,6 +299,8 @@ class TQelAnKey : public TQelElement {
   const ElementClass& Class() const override;
   int32_t GetSizeX() const override { return Parent() ? Parent()->GetSizeX() : 0; }
   int32_t GetSizeY() const override { return Parent() ? Parent()->GetSizeY() : 0; }
+  bool LoadFromData(std::string_view data, bool keepKeys) override;
+  void SetCount(uint16_t v);
 
   uint16_t Count = 0;
   bool Morph = false;
@@ -246,12 +310,25 @@ class TQelExAnim : public TQelElement {
  public:
   TQelExAnim();
   const ElementClass& Class() const override;
+  int32_t GetAbsX() const override;
+  int32_t GetAbsY() const override;
+  int32_t GetSizeX() const override;
+  int32_t GetSizeY() const override;
+  void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
+  void Process() override;
+  void SetPosition(int32_t v);
+  void SetObAnim(int32_t v);
+  // The top-level animation whose Key is obAnim, looked up once.
+  TQelAnim* Animation() const;
 
   int32_t PosHor = phLeft;
   int32_t PosVert = pvTop;
   int32_t obAnim = 0;
   int32_t Pos = 0;
   bool Rep = false, Active = false;
+
+ private:
+  mutable ElementRef resolved_ = 0;
 };
 
 }  // namespace qel

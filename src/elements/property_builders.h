@@ -57,6 +57,32 @@ PropertyInfo String(const char* name) {
   return p;
 }
 
+// A data member read directly and written through a member function of its
+// kind, for properties whose setters do more than store.
+template <auto M, auto Set>
+PropertyInfo OrdinalSet(const char* name, PropType type) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  using F = typename MemberOf<decltype(M)>::Field;
+  PropertyInfo p = Named(name, type);
+  p.getOrdinal = [](const TQelElement& e) { return static_cast<int64_t>(static_cast<const C&>(e).*M); };
+  p.setOrdinal = [](TQelElement& e, int64_t v) {
+    if constexpr (std::is_same_v<F, bool>)
+      (static_cast<C&>(e).*Set)(v != 0);
+    else
+      (static_cast<C&>(e).*Set)(static_cast<F>(v));
+  };
+  return p;
+}
+
+template <auto M, auto Set>
+PropertyInfo StringSet(const char* name) {
+  using C = typename MemberOf<decltype(M)>::Class;
+  PropertyInfo p = Named(name, PropType::String);
+  p.getString = [](const TQelElement& e) { return ByteString(static_cast<const C&>(e).*M); };
+  p.setString = [](TQelElement& e, std::string_view v) { (static_cast<C&>(e).*Set)(ByteString(v)); };
+  return p;
+}
+
 // An event-script member of a kind (an EventScript field).
 template <auto M>
 PropertyInfo Script(const char* name) {

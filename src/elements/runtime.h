@@ -13,6 +13,7 @@
 
 namespace qel {
 
+class ParticleManager;
 class ScriptHost;
 class TQelElement;
 class GameDir;
@@ -71,6 +72,7 @@ struct GameServices {
   TResDb* archive = nullptr;       // the resource archive; the root points it at its FileFonts
   LangTables* lang = nullptr;      // the root's language tables (set by the root itself)
   TGfxImages* textures = nullptr;  // list for textures elements make themselves (pies, system-font texts)
+  ParticleManager* particles = nullptr;  // shared by every particle effect
 };
 
 // What went wrong while reading a game file or a state stream: where, in
