@@ -6,6 +6,7 @@
 #include "hostapi/host_functions.h"
 #include "hostapi/host_puzzles.h"
 #include "hostapi/host_screens.h"
+#include "hostapi/host_state.h"
 #include "hostapi/puzzle_routines.h"
 #include "script/scriptcalc.h"
 
@@ -105,9 +106,19 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"GetText", HostGetText},
       {"LoadIm", HostLoadIm},
       {"EndLoadIm", HostEndLoadIm},
-      // Rows 86-91 (state, settings) come with the runtime functions.
+      {"SaveState", HostSaveState},
+      {"LoadState", HostLoadState},
+      {"TimerReset", HostTimerReset},
+      {"GetIni", HostGetIni},
+      {"SetIni", HostSetIni},
+      {"DelFile", HostDelFile},
       {"ToFront", HostToFront},
-      // Rows 93-98 (sound, stars) come with the runtime functions.
+      {"PlaySnd", HostPlaySnd},
+      {"PlayMuz", HostPlayMuz},
+      {"StopMuz", HostStopMuz},
+      {"ExitGame", HostExitGame},
+      {"AddStar", HostAddStar},
+      {"ImStarsR", HostImStarsR},
   };
 }
 
