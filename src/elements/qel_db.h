@@ -17,6 +17,8 @@
 
 namespace qel {
 
+struct TQelIm;
+
 // What only the player can do for the root. Unset hooks are skipped.
 struct RootHooks {
   // Windowed or full screen as the settings ask: the device mode and the
@@ -70,6 +72,8 @@ class TQelDB : public TQelElement {
   // --- screens ---
   void FinishScreenSwitch();
   void LoadKeptScreens();
+  // The glyph picture of a unicode game (its image-cache entry), or nullptr.
+  TQelIm* GlyphPicture() const { return glyphPicture_; }
 
   // --- saved state ---
   bool HasSaveFile() const { return saveOpen_; }
@@ -128,6 +132,7 @@ class TQelDB : public TQelElement {
   void DetectCheat(char16_t code);
   void ReportProblem(const std::string& message);
   void ApplySettings();
+  void RequestGlyphPicture();
 
   std::unique_ptr<Runtime> ownedRuntime_;
   Runtime* runtime_;
@@ -137,6 +142,7 @@ class TQelDB : public TQelElement {
   LangTables lang_;
   bool saveOpen_ = false;
   std::unique_ptr<StarPool> stars_;
+  TQelIm* glyphPicture_ = nullptr;
 };
 
 }  // namespace qel

@@ -15,7 +15,6 @@ namespace qel {
 
 class ParticleManager;
 class ScriptHost;
-class TGfxCanvas;
 class TQelElement;
 class GameDir;
 class ImageCache;

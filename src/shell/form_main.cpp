@@ -153,6 +153,9 @@ void TFormMain::ConnectServices(const std::filesystem::path& gameDir) {
   s.fonts = fonts_.get();
   s.textures = images_.get();  // pies and system-font texts make their own textures
   s.archive = &resDb_;
+  s.textures = images_.get();
+  particleManager_.canvas = canvas_.get();
+  s.particles = &particleManager_;
 }
 
 // The settings' mode (or this run's), as the device and the window show it;

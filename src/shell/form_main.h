@@ -14,6 +14,7 @@
 
 #include "elements/qel_db.h"
 #include "base/game_paths.h"
+#include "elements/particles.h"
 #include "gamedb/image_cache.h"
 #include "gamedb/sound_cache.h"
 #include "render/audio.h"
@@ -125,7 +126,8 @@ class TFormMain {
   int32_t logoIndex_ = 0;
   int32_t logoFrame_ = 0;
   TQelIm* logoImage_ = nullptr;  // the current logo's image-cache entry
-  TQelIm* particles_ = nullptr;  // the stars' picture
+  TQelIm* particles_ = nullptr;  // particles.bmp: stars and particle effects
+  ParticleManager particleManager_;
   bool gameInitDone_ = false;
   bool screenShowDone_ = false;
   bool closed_ = false;

@@ -100,6 +100,8 @@ void TFormMain::SkipLogos() {
 }
 
 void TFormMain::DeviceRender() {
+  // The particle picture's texture changes when the cache reloads it.
+  particleManager_.texture = imageCache_ ? imageCache_->TextureOf(particles_) : nullptr;
   if (logoIndex_ >= 0)
     RenderLogo();
   else if (runtime_.shell.LoadingMode)
@@ -135,7 +137,7 @@ void TFormMain::RenderLoading() {
 
 void TFormMain::RenderPlay() {
   ShellState& shell = runtime_.shell;
-  const TGfxImage* stars = imageCache_->TextureOf(particles_);
+  const TGfxImage* stars = particleManager_.texture;
   if (TQelElement* screen = Screen(); screen && root_) {
     for (int64_t order = root_->OrderMin(); order <= root_->OrderMax(); ++order) {
       screen->Render(static_cast<int32_t>(order), 0xFFFFFFFFu, 0, 0, 0);

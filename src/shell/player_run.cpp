@@ -99,13 +99,13 @@ bool PlayerRun::Prepare(const char* argv0, FormSettings& s, int& status) {
   }
   if (!o_.record.empty() && !recorder_.Open(AbsoluteName(o_.record)))
     return Fail("cannot write " + o_.record), false;
-  if (!o_.audioOut.empty()) std::fprintf(stderr, "qelplayer: --audio-out: no audio capture in this build\n");
   s.testMode = o_.testMode;
   s.headless = o_.headless;
   s.virtualClock = o_.VirtualClock();
   if (o_.windowed) s.windowedOverride = *o_.windowed ? 1 : 0;
   s.seed = o_.seed;
   s.now = o_.now;
+  s.audioOut = AbsoluteName(o_.audioOut);
   if (o_.scriptBudget) s.scriptBudget = static_cast<uint64_t>(*o_.scriptBudget);
   if (o_.headless) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);

@@ -122,6 +122,20 @@ TEST_F(Player, ARecordedRunReplaysPictureForPicture) {
   EXPECT_NE(recorded.find("131 key 65 shift\n131 char 97\n"), std::string::npos) << recorded;
 }
 
+TEST_F(Player, HeadlessAudioIsMixedStepByStepIntoTheFile) {
+  WriteGame(MinimalGame());
+  const RunResult r = Run("--headless --frames 30 --audio-out run.wav game.qelf");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string wav = Read(dir / "run.wav");
+  ASSERT_GE(wav.size(), 44u);
+  EXPECT_EQ(wav.substr(0, 4), "RIFF");
+  EXPECT_EQ(wav.substr(8, 4), "WAVE");
+  // One step of 44100 / 30 stereo 16-bit frames per process step, and silence.
+  const size_t data = wav.size() - 44;
+  EXPECT_EQ(data, 30u * 1470 * 4);
+  EXPECT_EQ(wav.find_first_not_of('\0', 44), std::string::npos);
+}
+
 TEST_F(Player, BadReplayLinesAreNamedAndSkipped) {
   WriteGame(MinimalGame());
   std::ofstream(dir / "input.txt") << "1 move 1\n2 move 3 4\n";
