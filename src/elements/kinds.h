@@ -177,11 +177,18 @@ class TQelText : public TSizedElement {
   // with the unicode TrueType font instead of glyphs.
   bool TrueTypePath() const;
   double LineWidth(const TGfxFont& font, std::string_view line) const;
-  void DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
+  // Where the caret stands: after the last character drawn, as high as its line.
+  struct CaretSpot {
+    double x = 0, y = 0, height = 0;
+  };
+  CaretSpot DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
   void DrawLine(TGfxCanvas& canvas, TGfxFont& font, std::string_view line, double x, double y);
-  void DrawTrueType(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
+  CaretSpot DrawTrueType(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
+  bool CaretShown() const;
+  void DrawCaret(TGfxCanvas& canvas, const CaretSpot& spot) const;
   TGfxFont* font_ = nullptr;
   int systemW_ = 0, systemH_ = 0;  // size of the TrueType rendering
+  int64_t caretSince_ = 0;         // frame tick the caret's blink starts from
 };
 
 class TQelImList : public TSizedElement {

@@ -1,5 +1,6 @@
 // Texts: layout on assignment, drawing line by line with a bitmap font, and
 // the box hit test.
+#include <algorithm>
 #include <cmath>
 
 #include "elements/draw_util.h"
@@ -21,6 +22,9 @@ bool HasFraction(double v) { return v != std::floor(v); }
 
 // The TrueType rendering's pixel size, before it is scaled to the bitmap font.
 constexpr int kSystemTextSize = 30;
+
+// The caret blinks: shown for the first kCaretShownSteps of every kCaretPeriod steps.
+constexpr int64_t kCaretPeriod = 30, kCaretShownSteps = 15;
 
 // Glyph pictures are scaled so that they stand as high as the bitmap font's "W".
 double GlyphScale(TGfxFont& font, const TGfxImage& picture) {
@@ -55,6 +59,9 @@ void TQelText::SetTextId(std::string_view key) {
 void TQelText::SetText(std::string_view value) {
   ByteString source = !TextId.empty() && Root() ? Root()->GetLangText(TextId) : ByteString(value);
   Text = std::move(source);
+  // A change to the text being typed into shows the caret at once.
+  const ShellState& shell = runtime().shell;
+  if (shell.FocusedText != 0 && shell.FocusedText == Handle()) caretSince_ = shell.FrameTick;
   TGfxFont* font = CurrentFont();
   if (!EnEnter || !font) {
     Layout = Text;
@@ -111,16 +118,30 @@ void TQelText::Render(int32_t layer, uint32_t colour, double offsetX, double off
   if (layer < OrderMin() || layer > OrderMax()) return;  // nothing of this subtree is on other layers
   TGfxFont* font = CurrentFont();
   TGfxCanvas* canvas = runtime().services.canvas;
-  if (layer == Order() && font && canvas && !Layout.empty()) {
-    if (TrueTypePath())
-      DrawTrueType(*canvas, *font, offsetX, offsetY);
-    else
-      DrawLines(*canvas, *font, offsetX, offsetY);
+  const bool caret = CaretShown();
+  if (layer == Order() && font && canvas && (!Layout.empty() || caret)) {
+    const CaretSpot spot =
+        TrueTypePath() ? DrawTrueType(*canvas, *font, offsetX, offsetY) : DrawLines(*canvas, *font, offsetX, offsetY);
+    if (caret) DrawCaret(*canvas, spot);
   }
   TQelElement::Render(layer, colour, offsetX, offsetY, flags);
 }
 
-void TQelText::DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY) {
+bool TQelText::CaretShown() const {
+  const ShellState& shell = runtime().shell;
+  if (shell.FocusedText == 0 || shell.FocusedText != Handle()) return false;
+  const int64_t step = (shell.FrameTick - caretSince_) % kCaretPeriod;
+  return (step < 0 ? step + kCaretPeriod : step) < kCaretShownSteps;
+}
+
+void TQelText::DrawCaret(TGfxCanvas& canvas, const CaretSpot& spot) const {
+  // Far-off positions are held where int arithmetic stays safe; the canvas clips them.
+  const auto pixel = [](double v) { return static_cast<int>(std::lround(std::clamp(v, -1e6, 1e6))); };
+  const int width = std::max(1, pixel(Scale));
+  canvas.FillRect(pixel(spot.x), pixel(spot.y), width, std::max(1, pixel(spot.height)), TColor4(Color1), fxBlend);
+}
+
+TQelText::CaretSpot TQelText::DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY) {
   font.Scale = Scale;
   double vy = 0;
   if (PosVert != pvTop) {
@@ -130,7 +151,8 @@ void TQelText::DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, dou
   }
   font.ShadowColor = hxShadColor;
   font.Style = (Shadow ? fsShadow : 0u) | (Emboss ? fsEmboss : 0u);
-  double dy = 0;
+  double dy = 0, lastX = 0, lastY = 0;
+  std::string_view last;
   ForEachLine(Layout, [&](std::string_view line) {
     double hx = 0;
     if (PosHor != phLeft) {
@@ -141,7 +163,12 @@ void TQelText::DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, dou
     canvas.SetAntialias(Scale != 1 || HasFraction(x) || HasFraction(y));
     DrawLine(canvas, font, line, x, y);
     dy += font.TextHeight(line) + Interval;
+    last = line;
+    lastX = x;
+    lastY = y;
   });
+  const double height = font.TextHeight(last);
+  return {lastX + LineWidth(font, last), lastY, height > 0 ? height : font.TextHeight("W")};
 }
 
 void TQelText::DrawLine(TGfxCanvas& canvas, TGfxFont& font, std::string_view line, double x, double y) {
@@ -165,34 +192,40 @@ void TQelText::DrawLine(TGfxCanvas& canvas, TGfxFont& font, std::string_view lin
 
 // The text rendered once per change with the unicode font, then drawn
 // scaled to the bitmap font's height, centred on the box's anchor point.
-void TQelText::DrawTrueType(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY) {
+TQelText::CaretSpot TQelText::DrawTrueType(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY) {
+  font.Scale = Scale;
+  const double ax = PosHor == phCenter ? SizeX / 2.0 : PosHor == phRight ? SizeX : 0;
+  const double ay = PosVert == pvCenter ? SizeY / 2.0 : PosVert == pvBottom ? SizeY : 0;
+  const double cx = offsetX + rX + ax, cy = offsetY + rY + ay;
+  const double lineHeight = font.TextHeight("W") * 1.5;
+  const CaretSpot empty{cx, cy - lineHeight / 2, lineHeight};
   TGfxImages* textures = runtime().services.textures;
-  if (!textures) return;
+  if (!textures) return empty;
   if (!SystemTexture || Text != LastRendered) {
     TBitmap32 bitmap;
     const auto fontFile = UnicodeFontFile(Root());
     ReleaseTexture(runtime().services, SystemTexture);
     LastRendered = Text;
     systemW_ = systemH_ = 0;
-    if (!fontFile || !RenderSystemText(*fontFile, DecodeEscaped(Text), kSystemTextSize, bitmap)) return;
+    if (!fontFile || !RenderSystemText(*fontFile, DecodeEscaped(Text), kSystemTextSize, bitmap)) return empty;
     SystemTexture = textures->Add();
     SystemTexture->SetPatternSize(bitmap.width, bitmap.height);
     SystemTexture->SetVisibleSize(bitmap.width, bitmap.height);
     SystemTexture->SetTextureSize((bitmap.width + 3) & ~1, (bitmap.height + 3) & ~1);
     SystemTexture->PatternCount = 1;
-    if (!SystemTexture->UploadFromBitmap(bitmap, true, 0, 0)) return ReleaseTexture(runtime().services, SystemTexture);
+    if (!SystemTexture->UploadFromBitmap(bitmap, true, 0, 0)) {
+      ReleaseTexture(runtime().services, SystemTexture);
+      return empty;
+    }
     systemW_ = bitmap.width;
     systemH_ = bitmap.height;
   }
-  if (systemH_ <= 0) return;
-  font.Scale = Scale;
-  const double k = font.TextHeight("W") / systemH_ * 1.5;
-  const double ax = PosHor == phCenter ? SizeX / 2.0 : PosHor == phRight ? SizeX : 0;
-  const double ay = PosVert == pvCenter ? SizeY / 2.0 : PosVert == pvBottom ? SizeY : 0;
-  const double cx = offsetX + rX + ax, cy = offsetY + rY + ay;
+  if (systemH_ <= 0) return empty;
+  const double k = lineHeight / systemH_;
   const double hw = systemW_ * k / 2, hh = systemH_ * k / 2;
   canvas.TexMap(SystemTexture, TPoint4{{{cx - hw, cy - hh}, {cx + hw, cy - hh}, {cx + hw, cy + hh}, {cx - hw, cy + hh}}},
                 TGfxPattern(0), TColor4(Color1), fxBlend);
+  return {cx + hw, cy - hh, 2 * hh};
 }
 
 // Children of a text are drawn but never take the mouse.

@@ -312,6 +312,32 @@ TEST_F(UnicodeTest, FocusedAndUniTextsUseTheTrueTypeFont) {
   EXPECT_EQ(textures.IndexOf(before), -1);
 }
 
+TEST_F(UnicodeTest, FocusedTrueTypeTextHasItsCaretAtTheRenderingsEnd) {
+  auto* t = Make<TQelText>(screen, "TQelText");
+  t->SetFont("Test");
+  t->SetSizeX(100);
+  t->SizeY = 100;
+  t->rX = 200;
+  t->rY = 200;
+  t->PosHor = phCenter;
+  t->PosVert = pvCenter;
+  t->Color1 = kRed;
+  db.runtime().shell.FocusedText = t->Handle();
+  t->SetText("H ");  // the space keeps the glyph away from the caret
+  Frame();
+  Variant width;
+  ASSERT_TRUE(t->GetValue("TEXTSZ", width));
+  // Centred on (250, 250), as high as 1.5 "W" of the bitmap font (4 px).
+  const int x = static_cast<int>(std::lround(250 + *width.ToDouble() / 2)), top = 247;
+  EXPECT_TRUE(Near(At(x, top), kRed, 8));
+  EXPECT_TRUE(Near(At(x, top + 5), kRed, 8));
+  EXPECT_TRUE(Near(At(x, top + 6), kBlack, 8));
+  EXPECT_TRUE(Near(At(x + 1, top + 3), kBlack, 8));
+  db.runtime().shell.FrameTick = 15;
+  Frame();
+  EXPECT_TRUE(Near(At(x, top + 3), kBlack, 8));
+}
+
 }  // namespace
 }  // namespace qel::test
 

@@ -134,6 +134,52 @@ TEST_F(TextTest, NoFontNoTextAndTextSize) {
   EXPECT_EQ(t->Text, "");
 }
 
+TEST_F(TextTest, FocusedTextShowsABlinkingCaretAfterItsLastCharacter) {
+  constexpr uint32_t kRed = 0xFFFF0000u;
+  auto* t = MakeText("AB\\nABC", 60, 40);
+  t->rX = 100;
+  t->rY = 200;
+  t->EnEnter = true;
+  t->Scale = 2;
+  t->Color1 = kRed;
+  t->Relayout();
+  Runtime& rt = db.runtime();
+  rt.shell.FocusedText = t->Handle();
+  // The second line starts 2 * 4 below the first; the caret stands after its
+  // last advance, two pixels wide (the scale) and as high as the line.
+  const int x = 100 + static_cast<int>(TestWidth("ABC", 2)), top = 208;
+  const auto caretAt = [&](int64_t tick) {
+    rt.shell.FrameTick = tick;
+    Frame();
+    return Near(At(x, top), kRed) && Near(At(x + 1, top + 7), kRed);
+  };
+  EXPECT_TRUE(caretAt(0));
+  EXPECT_TRUE(Near(At(x + 2, top + 3), kBlack));
+  EXPECT_TRUE(Near(At(x - 1, top + 3), kBlack));  // the gap after the last glyph
+  EXPECT_TRUE(Near(At(x, top - 1), kBlack));
+  EXPECT_TRUE(Near(At(x, top + 8), kBlack));
+  EXPECT_TRUE(caretAt(14));
+  EXPECT_FALSE(caretAt(15));
+  EXPECT_TRUE(Near(At(x, top + 3), kBlack));
+  EXPECT_FALSE(caretAt(29));
+  EXPECT_TRUE(caretAt(30));
+  // Typing restarts the blink, so the caret shows at once.
+  rt.shell.FrameTick = 20;
+  t->SetText("AB\\nABCA");
+  Frame();
+  const int moved = 100 + static_cast<int>(TestWidth("ABCA", 2));
+  EXPECT_TRUE(Near(At(moved, top + 4), kRed));
+  // A text without the focus draws none; an empty focused text shows it at the line's start.
+  rt.shell.FocusedText = 0;
+  Frame();
+  EXPECT_TRUE(Near(At(moved, top + 4), kBlack));
+  t->SetText("");
+  rt.shell.FocusedText = t->Handle();
+  Frame();
+  EXPECT_TRUE(Near(At(100, 200), kRed));
+  EXPECT_TRUE(Near(At(101, 207), kRed));
+}
+
 TEST_F(TextTest, TextsAreHitInTheirBoxAndTheirChildrenNever) {
   auto* t = MakeText("A", 30, 20);
   t->rX = 50;
