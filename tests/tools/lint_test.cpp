@@ -28,6 +28,7 @@ struct GameSpec {
       "PlaySnd('click');\n"
       "PlayMuz('Music.theme');\n"
       "T := GetText('Hello');\n"
+      "T := \"Hello\";\n"
       "QELDB.ROOM.DOOR.VIS := TRUE;\n"
       "IF QELDB.ROOM.DOOR.X > 0 THEN T := '';\n"
       "FOR I := 1 TO 2 DO T := T + IntToStr(I);\n";
@@ -165,6 +166,8 @@ TEST_F(Lint, ReportsMissingFilesOfEveryKind) {
       {[](GameSpec& g) { g.rootScript += "PlaySnd('Music.alt');\n"; },
        "QELDB: exInit: sound file \"sounds\\alt.ogg\" of \"Music.alt\" not found"},
       {[](GameSpec& g) { g.rootScript += "T := GetText('Bye');\n"; }, "QELDB: exInit: language key \"Bye\" not found"},
+      {[](GameSpec& g) { g.doorScript += "SIGN.TEXT := \"Menu.Quit\";\n"; },
+       "QELDB.Room.Door: exMouseDown: language key \"Menu.Quit\" not found"},
       {[](GameSpec& g) { g.lang = "fr.lng"; }, "QELDB: language file (Lang) \"fr.lng\" not found"},
       {[](GameSpec& g) { g.soundFile = "snd.ini"; }, "QELDB: sound table (SoundFile) \"snd.ini\" not found"},
       {[](GameSpec& g) { g.fileFonts = "fonts.res"; }, "QELDB: resource archive (FileFonts) \"fonts.res\" not found"},

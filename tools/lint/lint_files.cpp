@@ -5,7 +5,12 @@
 namespace qel {
 namespace {
 
-std::string Quoted(const ByteString& name) { return "\"" + Cp1251ToUtf8(name) + "\""; }
+std::string Quoted(const ByteString& name) {
+  std::string out(1, '"');
+  out += Cp1251ToUtf8(name);
+  out += '"';
+  return out;
+}
 
 bool StartsWithNoCase(const ByteString& s, const char* prefix) {
   ByteString p(prefix);
@@ -70,6 +75,7 @@ void LintProperties(LintedGame& game, TQelElement& e) {
 
 void LintScriptNames(LintedGame& game, TQelElement& e) {
   for (const ScriptFacts& facts : game.FactsOf(e)) {
+    for (const ByteString& key : facts.langKeys) LintLangKey(game, e, key, facts.event);
     for (const ScriptCall& call : facts.calls) {
       if (call.routine || call.args.size() != 1 || call.args[0].kind != ScriptArg::Literal) continue;
       const ByteString& arg = call.args[0].text;

@@ -31,6 +31,11 @@ class FactWalker {
       facts_.names.push_back(s.target);
       if (s.target.find('.') == ByteString::npos) facts_.assigned.push_back(s.target);
     }
+    if (s.kind == St::Assign && s.expr.root && s.expr.root->op == Op::Const && s.expr.root->value.IsString()) {
+      ByteString text = s.expr.root->value.ToString();
+      if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        facts_.langKeys.push_back(text.substr(1, text.size() - 2));
+    }
     // The statements that always evaluate their expression (and FOR its bound).
     bool needsExpr = s.kind == St::Assign || s.kind == St::If || s.kind == St::While || s.kind == St::Repeat ||
                      s.kind == St::For || s.kind == St::Case;

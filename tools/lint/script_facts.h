@@ -29,6 +29,9 @@ struct ScriptFacts {
   std::vector<ScriptCall> calls;
   std::vector<ByteString> names;      // names read or written, in order
   std::vector<ByteString> assigned;   // plain names the script assigns
+  // Keys of language texts: a double-quoted text assigned to an element is
+  // replaced by the language text of the key between the quotes.
+  std::vector<ByteString> langKeys;
 };
 
 // Collects the facts of a prepared program (procedure bodies included).
