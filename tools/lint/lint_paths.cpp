@@ -12,11 +12,14 @@ bool Contains(const std::vector<ByteString>& names, const ByteString& name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// Names an element's exInit gives it as element variables.
+// Names an element's scripts give it as element variables: those its exInit
+// (and the root's exSetScreen) assigns.
 std::vector<ByteString> ElementVariables(LintedGame& game, TQelElement& e) {
+  std::vector<ByteString> names;
   for (const ScriptFacts& facts : game.FactsOf(e))
-    if (facts.event == "exInit") return facts.assigned;
-  return {};
+    if (facts.event == "exInit" || facts.event == "exSetScreen")
+      names.insert(names.end(), facts.assigned.begin(), facts.assigned.end());
+  return names;
 }
 
 struct Resolution {
