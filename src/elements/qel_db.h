@@ -17,6 +17,8 @@
 
 namespace qel {
 
+class ParticleManager;
+
 // What only the player can do for the root. Unset hooks are skipped.
 struct RootHooks {
   // Windowed or full screen as the settings ask: the device mode and the
@@ -137,6 +139,7 @@ class TQelDB : public TQelElement {
   LangTables lang_;
   bool saveOpen_ = false;
   std::unique_ptr<StarPool> stars_;
+  std::unique_ptr<ParticleManager> particles_;  // made by LoadGame when nobody gave one
 };
 
 }  // namespace qel
