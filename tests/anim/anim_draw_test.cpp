@@ -1,10 +1,13 @@
 // Animations, references and image lists drawn headless with pictures from
 // the image cache.
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "../elements/draw_fixture.h"
 #include "anim/frame_table.h"
+#include "elements/particles.h"
 #include "base/game_paths.h"
 #include "gamedb/image_cache.h"
 
@@ -152,6 +155,56 @@ TEST_F(AnimDraw, ImageListsFitEachPictureIntoItsCell) {
   EXPECT_TRUE(Near(At(232, 115), kBlack, 0));
   EXPECT_TRUE(Near(At(236, 101), kRed, 0));
   EXPECT_TRUE(Near(At(263, 128), kRed, 0));
+}
+
+// A 24-bit BMP of one colour, w a multiple of 4.
+void WriteBmp(const std::filesystem::path& path, int w, int h, uint32_t rgb) {
+  std::string b(54, '\0');
+  auto put = [&](size_t at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  b[0] = 'B', b[1] = 'M';
+  put(2, static_cast<uint32_t>(54 + w * h * 3), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, static_cast<uint32_t>(w), 4);
+  put(22, static_cast<uint32_t>(h), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  for (int i = 0; i < w * h; ++i) b += std::string{static_cast<char>(rgb & 0xFF), static_cast<char>((rgb >> 8) & 0xFF), static_cast<char>((rgb >> 16) & 0xFF)};
+  std::ofstream(path, std::ios::binary) << b;
+}
+
+TEST_F(AnimDraw, ParticlesAreDrawnWithTheParticlePictureAndTheEffectsColourMask) {
+  WriteBmp(dir / "Particles.bmp", 8, 8, 0xFFFFFF);
+  ParticleManager manager;
+  db.runtime().services.particles = &manager;
+  auto* effect = Make<TQelEffect>(screen, "TQelEffect");
+  effect->SetPos(200, 150);
+  effect->SetEffectFN("none.eff");
+  std::string record(EffectRecord::kSize, '\0');
+  const float lifetime = 10, life = 5, size = 2;
+  const uint32_t fx = 1284, emission = 30, white = 0xFFFFFFFFu;
+  std::memcpy(&record[12], &fx, 4);
+  std::memcpy(&record[16], &emission, 4);
+  std::memcpy(&record[20], &lifetime, 4);
+  std::memcpy(&record[24], &life, 4);
+  std::memcpy(&record[28], &life, 4);
+  for (size_t at : {76, 80, 84}) std::memcpy(&record[at], &size, 4);
+  for (size_t at : {108, 112, 116}) std::memcpy(&record[at], &white, 4);
+  effect->System()->Load(record);
+  effect->hxColor = 0x00FF00;
+  effect->DAnim = 1;
+  effect->SetActive(true);
+  effect->Process();
+  ASSERT_EQ(effect->System()->Count(), 1);
+  Frame();
+  // An 8 x 8 picture at twice its size about the emitter, masked to green.
+  EXPECT_TRUE(Near(At(200, 150), 0xFF00FF00u));
+  EXPECT_TRUE(Near(At(193, 143), 0xFF00FF00u));
+  EXPECT_TRUE(Near(At(190, 150), kBlack, 0));
+  EXPECT_TRUE(Near(At(210, 150), kBlack, 0));
+  db.runtime().services.particles = nullptr;
 }
 
 }  // namespace
