@@ -30,11 +30,12 @@ mkdir -p "$findings"
 failed=()
 for t in "${targets[@]}"; do
   work=$(mktemp -d)
-  dict=()
+  dict=() seeds=()
   [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="$PWD/fuzz/dict/$t.dict")
+  [ -d "fuzz/corpus/$t" ] && seeds=("$PWD/fuzz/corpus/$t")
   echo "== $t: ${seconds} s"
   if ! "build/fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$findings/$t-" "${dict[@]}" "$work" "$PWD/fuzz/corpus/$t" > "$work.log" 2>&1; then
+      -artifact_prefix="$findings/$t-" "${dict[@]}" "$work" "${seeds[@]}" > "$work.log" 2>&1; then
     failed+=("$t")
     tail -n 60 "$work.log"
   else

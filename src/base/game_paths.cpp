@@ -59,11 +59,8 @@ bool IsFile(const fs::path& p) {
 std::string FoldFileName(std::string_view name) {
   std::string out;
   out.reserve(name.size());
-  if (!IsValidUtf8(name)) {
-    for (char c : name) out += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 0x20) : c;
-    return out;
-  }
-  std::string text(name);
+  // Names copied from Windows media may sit on disk in Windows-1251 bytes.
+  std::string text = IsValidUtf8(name) ? std::string(name) : Cp1251ToUtf8(ByteString(name));
   size_t pos = 0;
   while (pos < text.size()) AppendUtf8(out, FoldCodePoint(DecodeUtf8(text, pos)));
   return out;

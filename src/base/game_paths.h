@@ -4,8 +4,8 @@
 // name into a real path inside the game directory and never lets it escape.
 //
 // Names are byte strings in the game's encoding: a component that is valid
-// UTF-8 is taken as it stands, any other is read as Windows-1251. Matching
-// folds Latin and Cyrillic letters. When several entries of a folder differ
+// UTF-8 is taken as it stands, any other is read as Windows-1251 (on disk as
+// in the request). Matching folds Latin and Cyrillic letters. When several entries of a folder differ
 // only in case, the one spelled exactly as asked wins, else the smallest
 // name in byte order.
 #include <filesystem>

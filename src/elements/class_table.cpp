@@ -13,7 +13,12 @@ int ElementClass::FindPropertyUpper(const ByteString& upperName) const {
   return it == byUpperName_.end() ? -1 : it->second;
 }
 
-int ElementClass::FindProperty(const ByteString& name) const { return FindPropertyUpper(UpperAscii(name)); }
+int ElementClass::FindProperty(const ByteString& name) const {
+  // Scripts ask in upper case already: no copy then.
+  for (char c : name)
+    if (c >= 'a' && c <= 'z') return FindPropertyUpper(UpperAscii(name));
+  return FindPropertyUpper(name);
+}
 
 void ElementClass::IndexProperties() {
   byUpperName_.clear();

@@ -8,10 +8,10 @@
 
 namespace qel {
 
-class FrameTable;
 class TGfxCanvas;
 class TGfxFont;
 class TGfxImage;
+class FrameTable;
 class TXParticleSystem;
 
 enum TQelPosHor : int32_t { phLeft, phCenter, phRight };
@@ -171,9 +171,16 @@ class TQelText : public TSizedElement {
   ByteString LastRendered;
 
  private:
+  bool UnicodeText() const;
+  // Texts of unicode games that take typed characters or ask for it are drawn
+  // with the unicode TrueType font instead of glyphs.
+  bool TrueTypePath() const;
   double LineWidth(const TGfxFont& font, std::string_view line) const;
   void DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
+  void DrawLine(TGfxCanvas& canvas, TGfxFont& font, std::string_view line, double x, double y);
+  void DrawTrueType(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY);
   TGfxFont* font_ = nullptr;
+  int systemW_ = 0, systemH_ = 0;  // size of the TrueType rendering
 };
 
 class TQelImList : public TSizedElement {

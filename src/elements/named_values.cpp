@@ -39,6 +39,14 @@ namespace {
 
 bool StartsWith(const ByteString& s, const char* prefix) { return s.compare(0, std::strlen(prefix), prefix) == 0; }
 
+// UpperCase(id) == upper, without making the upper-case copy.
+bool SameUpper(const ByteString& id, const ByteString& upper) {
+  if (id.size() != upper.size()) return false;
+  for (size_t i = 0; i < id.size(); ++i)
+    if (UpperCp1251(static_cast<unsigned char>(id[i])) != static_cast<unsigned char>(upper[i])) return false;
+  return true;
+}
+
 Variant Ref(const TQelElement* e) { return Variant::LongWord(e ? e->Handle() : 0); }
 
 // CHILD[n] and CHILDn: the n-th child (1-based), nil when out of range.
@@ -66,7 +74,7 @@ bool TQelElement::GetValue(const ByteString& name, Variant& value) {
     return true;
   }
   for (const auto& c : children_)
-    if (UpperCase(c->Id) == name) {
+    if (SameUpper(c->Id, name)) {
       value = Ref(c.get());
       return true;
     }

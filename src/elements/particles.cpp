@@ -270,6 +270,7 @@ void TXParticleSystem::Draw(TGfxCanvas& canvas, const TGfxImage* texture, float 
 }
 
 const TGfxImage* ParticleManager::Texture(ImageCache* cache) {
+  if (texture) return texture;
   if (!cache) return nullptr;
   if (!picture_) picture_ = cache->RequestImage("particles.bmp", true);
   return cache->TextureOf(picture_);

@@ -109,12 +109,16 @@ class TXParticleSystem {
   float extraDirection_ = 0;
 };
 
-// What every particle system of a game shares: the particle picture
-// "particles.bmp", asked of the image cache the first time it is drawn and
-// kept for good (forced pictures are never dropped).
+// What every particle system of a game shares: the canvas and the particle
+// picture "particles.bmp". The player hands over the picture's texture for
+// each frame; without it the picture is asked of the image cache the first
+// time it is drawn and kept for good (forced pictures are never dropped).
 class ParticleManager {
  public:
-  // The picture for drawing now, or nil without a cache or picture.
+  TGfxCanvas* canvas = nullptr;
+  const TGfxImage* texture = nullptr;
+
+  // The picture for drawing now, or nil without one.
   const TGfxImage* Texture(ImageCache* cache);
 
  private:

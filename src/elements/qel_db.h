@@ -18,6 +18,7 @@
 namespace qel {
 
 class ParticleManager;
+struct TQelIm;
 
 // What only the player can do for the root. Unset hooks are skipped.
 struct RootHooks {
@@ -72,6 +73,8 @@ class TQelDB : public TQelElement {
   // --- screens ---
   void FinishScreenSwitch();
   void LoadKeptScreens();
+  // The glyph picture of a unicode game (its image-cache entry), or nullptr.
+  TQelIm* GlyphPicture() const { return glyphPicture_; }
 
   // --- saved state ---
   bool HasSaveFile() const { return saveOpen_; }
@@ -130,6 +133,7 @@ class TQelDB : public TQelElement {
   void DetectCheat(char16_t code);
   void ReportProblem(const std::string& message);
   void ApplySettings();
+  void RequestGlyphPicture();
 
   std::unique_ptr<Runtime> ownedRuntime_;
   Runtime* runtime_;
@@ -140,6 +144,7 @@ class TQelDB : public TQelElement {
   bool saveOpen_ = false;
   std::unique_ptr<StarPool> stars_;
   std::unique_ptr<ParticleManager> particles_;  // made by LoadGame when nobody gave one
+  TQelIm* glyphPicture_ = nullptr;
 };
 
 }  // namespace qel

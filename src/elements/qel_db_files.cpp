@@ -32,6 +32,7 @@ bool TQelDB::LoadGame(const std::filesystem::path& gameFile) {
     std::vector<std::string> problems;
     if (lang_.SetUpUnicode(*dir, &problems)) UnicodeMode = true;
     for (const std::string& p : problems) ReportProblem(p);
+    RequestGlyphPicture();
   }
   return ok;
 }

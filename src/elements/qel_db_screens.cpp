@@ -2,6 +2,8 @@
 // the layers of the screen.
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
+#include "gamedb/image_cache.h"
+#include "gamedb/sound_cache.h"
 #include "render/gfx_canvas.h"
 
 namespace qel {
@@ -9,6 +11,11 @@ namespace qel {
 void TQelDB::DoLoadImProcess() {
   RunEvent("LIProcess", exLoadImProcess);
   if (hooks.presentFrame) hooks.presentFrame();
+}
+
+void TQelDB::RequestGlyphPicture() {
+  ImageCache* images = runtime().services.images;
+  if (images && UnicodeMode) glyphPicture_ = images->RequestImage("unicode\\unicode.png", true);
 }
 
 void TQelDB::LoadKeptScreens() {
@@ -28,7 +35,10 @@ void TQelDB::FinishScreenSwitch() {
   if (TQelElement* hovered = rt.Resolve(shell.HoveredElement)) hovered->DoMouseOut();
   shell.HoveredElement = 0;
   shell.MouseCaptured = false;
+  ImageCache* images = rt.services.images;
+  if (images) images->ResetImageRequests();
   ClearLoaded();
+  RequestGlyphPicture();
   shell.ImagesForLoadCount += 1;
   shell.ImagesForLoadPos = 0;
   shell.CurrentScreen = 0;
@@ -37,9 +47,11 @@ void TQelDB::FinishScreenSwitch() {
   for (int i = 0; i < ChildCount(); ++i)
     if (Child(i)->KeepLoaded) Child(i)->LoadRes();
   shell.CurrentScreen = rt.Resolve(shell.PendingScreen) ? shell.PendingScreen : 0;
+  if (SoundCache* sounds = rt.services.sounds) sounds->FadeOutMusic();
   rt.script.EventName = "SetScreen";
   RunScript(exSetScreen.prepared, Vars.get());
   if (TQelElement* screen = rt.Resolve(shell.CurrentScreen)) screen->Show();
+  if (ImageCache* cache = rt.services.images) cache->DropUnusedImages();
   if (hooks.resetClock) hooks.resetClock();
 }
 

@@ -5,15 +5,27 @@
 #include "elements/draw_util.h"
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
+#include "elements/image_geometry.h"
+#include "elements/system_text.h"
 #include "elements/text_layout.h"
+#include "elements/unicode_text.h"
 #include "render/gfx_canvas.h"
 #include "render/gfx_fonts.h"
+#include "render/gfx_images.h"
 
 namespace qel {
 
 namespace {
 
 bool HasFraction(double v) { return v != std::floor(v); }
+
+// The TrueType rendering's pixel size, before it is scaled to the bitmap font.
+constexpr int kSystemTextSize = 30;
+
+// Glyph pictures are scaled so that they stand as high as the bitmap font's "W".
+double GlyphScale(TGfxFont& font, const TGfxImage& picture) {
+  return picture.PatternHeight > 0 ? font.TextHeight("W") / picture.PatternHeight : 0;
+}
 
 }  // namespace
 
@@ -55,10 +67,31 @@ void TQelText::SetText(std::string_view value) {
 
 void TQelText::Relayout() { SetText(ByteString(Text)); }
 
-double TQelText::LineWidth(const TGfxFont& font, std::string_view line) const { return font.TextWidth(line); }
+bool TQelText::UnicodeText() const { return Root() && Root()->UnicodeMode; }
+
+bool TQelText::TrueTypePath() const {
+  return UnicodeText() && (Uni || runtime().shell.FocusedText == Handle());
+}
+
+double TQelText::LineWidth(const TGfxFont& font, std::string_view line) const {
+  if (!UnicodeText()) return font.TextWidth(line);
+  const TGfxImage* picture = GlyphPicture(runtime());
+  if (!picture) return 0;
+  const double k = GlyphScale(const_cast<TGfxFont&>(font), *picture);
+  double w = 0;
+  for (char16_t code : DecodeEscaped(line)) {
+    const GlyphInfo g = LookupGlyph(Root(), code);
+    if (g.inTable) w += g.advance * k;
+  }
+  return w;
+}
 
 std::optional<double> TQelText::TextWidthForScripts() const {
   TGfxFont* font = CurrentFont();
+  if (TrueTypePath()) {
+    if (!SystemTexture || !font || systemH_ <= 0) return 0.0;
+    return font->TextHeight("W") / systemH_ * 1.5 * systemW_;
+  }
   if (!font) return 0.0;
   font->Scale = Scale;
   return font->TextWidth(Text);
@@ -69,7 +102,12 @@ void TQelText::Render(int32_t layer, uint32_t colour, double offsetX, double off
   if (layer < OrderMin() || layer > OrderMax()) return;  // nothing of this subtree is on other layers
   TGfxFont* font = CurrentFont();
   TGfxCanvas* canvas = runtime().services.canvas;
-  if (layer == Order() && font && canvas && !Layout.empty()) DrawLines(*canvas, *font, offsetX, offsetY);
+  if (layer == Order() && font && canvas && !Layout.empty()) {
+    if (TrueTypePath())
+      DrawTrueType(*canvas, *font, offsetX, offsetY);
+    else
+      DrawLines(*canvas, *font, offsetX, offsetY);
+  }
   TQelElement::Render(layer, colour, offsetX, offsetY, flags);
 }
 
@@ -92,9 +130,60 @@ void TQelText::DrawLines(TGfxCanvas& canvas, TGfxFont& font, double offsetX, dou
     }
     const double x = offsetX + rX + hx, y = offsetY + rY + vy + dy;
     canvas.SetAntialias(Scale != 1 || HasFraction(x) || HasFraction(y));
-    font.TextOut(line, x, y, Color1, Color2, hxDrawFx);
+    DrawLine(canvas, font, line, x, y);
     dy += font.TextHeight(line) + Interval;
   });
+}
+
+void TQelText::DrawLine(TGfxCanvas& canvas, TGfxFont& font, std::string_view line, double x, double y) {
+  if (!UnicodeText()) {
+    font.TextOut(line, x, y, Color1, Color2, hxDrawFx);
+    return;
+  }
+  const TGfxImage* picture = GlyphPicture(runtime());
+  if (!picture) return;
+  canvas.SetAntialias(true);
+  const double k = GlyphScale(font, *picture);
+  for (char16_t code : DecodeEscaped(line)) {
+    const GlyphInfo g = LookupGlyph(Root(), code);
+    if (!g.inTable || g.advance == 0) continue;  // no glyph: no space either
+    const ImageQuad q = CutQuad(x, y, picture->PatternWidth * k, picture->PatternHeight * k, picture->PatternWidth,
+                                picture->PatternHeight, g.index, 0);
+    if (!q.empty) canvas.TexMap(picture, q.corners, q.source, TColor4(Color1), hxDrawFx);
+    x += g.advance * k;
+  }
+}
+
+// The text rendered once per change with the unicode font, then drawn
+// scaled to the bitmap font's height, centred on the box's anchor point.
+void TQelText::DrawTrueType(TGfxCanvas& canvas, TGfxFont& font, double offsetX, double offsetY) {
+  TGfxImages* textures = runtime().services.textures;
+  if (!textures) return;
+  if (!SystemTexture || Text != LastRendered) {
+    TBitmap32 bitmap;
+    const auto fontFile = UnicodeFontFile(Root());
+    ReleaseTexture(runtime().services, SystemTexture);
+    LastRendered = Text;
+    systemW_ = systemH_ = 0;
+    if (!fontFile || !RenderSystemText(*fontFile, DecodeEscaped(Text), kSystemTextSize, bitmap)) return;
+    SystemTexture = textures->Add();
+    SystemTexture->SetPatternSize(bitmap.width, bitmap.height);
+    SystemTexture->SetVisibleSize(bitmap.width, bitmap.height);
+    SystemTexture->SetTextureSize((bitmap.width + 3) & ~1, (bitmap.height + 3) & ~1);
+    SystemTexture->PatternCount = 1;
+    if (!SystemTexture->UploadFromBitmap(bitmap, true, 0, 0)) return ReleaseTexture(runtime().services, SystemTexture);
+    systemW_ = bitmap.width;
+    systemH_ = bitmap.height;
+  }
+  if (systemH_ <= 0) return;
+  font.Scale = Scale;
+  const double k = font.TextHeight("W") / systemH_ * 1.5;
+  const double ax = PosHor == phCenter ? SizeX / 2.0 : PosHor == phRight ? SizeX : 0;
+  const double ay = PosVert == pvCenter ? SizeY / 2.0 : PosVert == pvBottom ? SizeY : 0;
+  const double cx = offsetX + rX + ax, cy = offsetY + rY + ay;
+  const double hw = systemW_ * k / 2, hh = systemH_ * k / 2;
+  canvas.TexMap(SystemTexture, TPoint4{{{cx - hw, cy - hh}, {cx + hw, cy - hh}, {cx + hw, cy + hh}, {cx - hw, cy + hh}}},
+                TGfxPattern(0), TColor4(Color1), fxBlend);
 }
 
 // Children of a text are drawn but never take the mouse.

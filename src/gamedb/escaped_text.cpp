@@ -6,7 +6,8 @@ ByteString Utf16ToEscaped(std::u16string_view text) {
   ByteString out;
   out.reserve(text.size());
   for (char16_t u : text) {
-    if (u < 128) {
+    // Unit 1 would read back as the opening of a group: it travels as a group itself.
+    if (u < 128 && u != static_cast<unsigned char>(kEscapeByte)) {
       out += static_cast<char>(u);
     } else {
       out += kEscapeByte;

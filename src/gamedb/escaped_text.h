@@ -11,7 +11,7 @@ namespace qel {
 
 constexpr char kEscapeByte = 1;
 
-// Units below 128 as one byte, all others as a group.
+// Units below 128 as one byte, all others (and unit 1, the escape byte) as a group.
 ByteString Utf16ToEscaped(std::u16string_view text);
 // A group cut short by the end of the text ends it; other bytes are units.
 std::u16string EscapedToUtf16(std::string_view text);

@@ -66,7 +66,8 @@ ImageCacheGame ImageCacheGameOf(Shell& shell, Db& db, std::function<void()> load
 
 class ImageCache {
  public:
-  // `dir` and `archive` may be null (no files, no archive).
+  // `dir` and `archive` may be null (no files, no archive). The texture list
+  // must outlive the cache, which gives its textures back when it goes.
   ImageCache(TGfxImages& textures, GameDir* dir, TResDb* archive, ImageCacheGame game = {});
   ~ImageCache();
   ImageCache(const ImageCache&) = delete;

@@ -117,61 +117,69 @@ bool PictureSources::Read(From from, const ByteString& name, std::vector<uint8_t
   return archive_->ReadRecord(recordName, out);
 }
 
-bool PictureSources::ReadJpeg(From from, const ByteString& name, TBitmap32& out) {
+namespace {
+
+bool ReadJpeg(const SourceReader& read, const ByteString& name, TBitmap32& out) {
   std::vector<uint8_t> bytes;
-  return Read(from, name, bytes) && DecodeJpeg(bytes.data(), bytes.size(), out);
+  return read(name, bytes) && DecodeJpeg(bytes.data(), bytes.size(), out);
 }
 
-void PictureSources::ReadGrid(From from, const ByteString& base, LoadedPicture& out) {
-  // Read from memory in either source: nothing is written next to the game.
-  std::vector<uint8_t> text;
-  if (Read(from, base + ".an", text)) ParsePatternGrid(text, out.columns, out.rows);
-}
+}  // namespace
 
-bool PictureSources::Load(const ByteString& name, bool maskView, LoadedPicture& out) {
+bool DecodeCachePicture(const ByteString& name, const std::vector<uint8_t>& bytes, bool maskView,
+                        const SourceReader& read, LoadedPicture& out, std::string* error) {
   out = LoadedPicture();
-  From from;
-  std::vector<uint8_t> bytes;
-  if (!Locate(name, from) || !Read(from, name, bytes)) return false;
-  if (name.size() >= 4) ReadGrid(from, name.substr(0, name.size() - 4), out);
+  // The grid file is read into memory from either source: nothing is written
+  // next to the game.
+  std::vector<uint8_t> grid;
+  if (name.size() >= 4 && read(name.substr(0, name.size() - 4) + ".an", grid))
+    ParsePatternGrid(grid, out.columns, out.rows);
 
   const ByteString upper = UpperCase(name);
   const size_t slash = name.find_last_of("\\/");
   const ByteString folder = slash == ByteString::npos ? ByteString() : name.substr(0, slash + 1);
   const ByteString file = slash == ByteString::npos ? name : name.substr(slash + 1);
   const size_t underscore = file.find('_');
-  std::string error;
-  bool ok;
   if (EndsWith(upper, ".BMP")) {
     TIndexedRows indices;
-    ok = DecodeBmp(bytes.data(), bytes.size(), out.bitmap, &indices, &error);
-    if (ok) {
-      const AlphaRows mask = MaskOf(out.bitmap, indices);
-      TBitmap32 colour;
-      if (underscore != ByteString::npos && ReadJpeg(from, folder + file.substr(0, underscore) + ".jpg", colour)) {
-        ApplyAlpha(colour, mask);
-        out.bitmap = std::move(colour);
-      }
-      if (maskView)
-        for (uint32_t& p : out.bitmap.pixels) p = (p >> 24) * 0x01010101u;
-      if (ReadJpeg(from, folder + file.substr(0, file.size() - 4) + "_.jpg", colour)) {
-        ApplyAlpha(colour, mask);
-        out.bitmap = std::move(colour);
-      }
+    if (!DecodeBmp(bytes.data(), bytes.size(), out.bitmap, &indices, error)) return false;
+    const AlphaRows mask = MaskOf(out.bitmap, indices);
+    TBitmap32 colour;
+    if (underscore != ByteString::npos && ReadJpeg(read, folder + file.substr(0, underscore) + ".jpg", colour)) {
+      ApplyAlpha(colour, mask);
+      out.bitmap = std::move(colour);
     }
-  } else {
-    ok = DecodePicture(bytes.data(), bytes.size(), PictureKindFromName(name), out.bitmap, &error);
-    if (ok && EndsWith(upper, ".JPG") && underscore != ByteString::npos) {
-      std::vector<uint8_t> maskBytes;
-      TBitmap32 maskBitmap;
-      TIndexedRows indices;
-      if (Read(from, folder + file.substr(0, underscore) + ".bmp", maskBytes) &&
-          DecodeBmp(maskBytes.data(), maskBytes.size(), maskBitmap, &indices))
-        ApplyAlpha(out.bitmap, MaskOf(maskBitmap, indices));
+    if (maskView)
+      for (uint32_t& p : out.bitmap.pixels) p = (p >> 24) * 0x01010101u;
+    if (ReadJpeg(read, folder + file.substr(0, file.size() - 4) + "_.jpg", colour)) {
+      ApplyAlpha(colour, mask);
+      out.bitmap = std::move(colour);
     }
+    return true;
   }
-  if (!ok) std::fprintf(stderr, "Picture %s: %s\n", Cp1251ToUtf8(name).c_str(), error.c_str());
-  return ok;
+  if (!DecodePicture(bytes.data(), bytes.size(), PictureKindFromName(name), out.bitmap, error)) return false;
+  if (EndsWith(upper, ".JPG") && underscore != ByteString::npos) {
+    std::vector<uint8_t> maskBytes;
+    TBitmap32 maskBitmap;
+    TIndexedRows indices;
+    if (read(folder + file.substr(0, underscore) + ".bmp", maskBytes) &&
+        DecodeBmp(maskBytes.data(), maskBytes.size(), maskBitmap, &indices))
+      ApplyAlpha(out.bitmap, MaskOf(maskBitmap, indices));
+  }
+  return true;
+}
+
+bool PictureSources::Load(const ByteString& name, bool maskView, LoadedPicture& out) {
+  From from;
+  std::vector<uint8_t> bytes;
+  if (!Locate(name, from) || !Read(from, name, bytes)) return false;
+  std::string error;
+  auto sameSource = [&](const ByteString& companion, std::vector<uint8_t>& data) {
+    return Read(from, companion, data);
+  };
+  if (DecodeCachePicture(name, bytes, maskView, sameSource, out, &error)) return true;
+  std::fprintf(stderr, "Picture %s: %s\n", Cp1251ToUtf8(name).c_str(), error.c_str());
+  return false;
 }
 
 }  // namespace qel

@@ -10,6 +10,8 @@
 // A mask is the bitmap's 8-bit palette indices (its grey level when it has no
 // palette); where it does not cover the colour picture, the picture stays opaque.
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "base/encoding.h"
@@ -26,6 +28,14 @@ struct LoadedPicture {
   int rows = 1;
 };
 
+// Reads a file of the picture's own source by name; false when missing.
+using SourceReader = std::function<bool(const ByteString& name, std::vector<uint8_t>& out)>;
+
+// Decodes the picture `name` from its bytes, with its pattern grid and
+// companion masks read through `read`. False when it cannot be decoded.
+bool DecodeCachePicture(const ByteString& name, const std::vector<uint8_t>& bytes, bool maskView,
+                        const SourceReader& read, LoadedPicture& out, std::string* error = nullptr);
+
 class PictureSources {
  public:
   // Largest picture, mask or grid file read into memory.
@@ -40,8 +50,6 @@ class PictureSources {
   enum class From { Disk, Archive };
   bool Locate(const ByteString& name, From& from);
   bool Read(From from, const ByteString& name, std::vector<uint8_t>& out);
-  bool ReadJpeg(From from, const ByteString& name, TBitmap32& out);
-  void ReadGrid(From from, const ByteString& base, LoadedPicture& out);
 
   GameDir* dir_;
   TResDb* archive_;

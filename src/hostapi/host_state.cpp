@@ -1,12 +1,16 @@
 #include "hostapi/host_state.h"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 
+#include "elements/kinds.h"
 #include "elements/qel_db.h"
 #include "gamedb/escaped_text.h"
+#include "gamedb/sound_cache.h"
 #include "hostapi/host_args.h"
 #include "hostapi/random.h"
+#include "render/gfx_images.h"
 #include "script/scriptcalc.h"
 
 namespace qel {
@@ -146,6 +150,42 @@ bool HostDelFile(TScriptCalc& calc, TVarList& p, TVar& r) {
   }
 }
 
+namespace {
+
+// Runs fn with the sound cache and the file and volume the sound table
+// gives the name (an unknown name gives no file: nothing plays).
+template <class Fn>
+void WithSound(TScriptCalc& calc, const TVar& name, Fn fn) {
+  TQelDB* db = RootOf(calc);
+  SoundCache* sounds = db ? db->runtime().services.sounds : nullptr;
+  if (!sounds) return;
+  ByteString file;
+  int32_t volume = 0;
+  db->LookupSound(TextArg(name), file, volume);
+  if (!file.empty()) fn(*sounds, file, volume);
+}
+
+}  // namespace
+
+bool HostPlaySnd(TScriptCalc& calc, TVarList& p, TVar&) {
+  if (p.Count() != 1) return false;
+  WithSound(calc, p[0], [](SoundCache& s, const ByteString& file, int volume) { s.PlaySound(file, volume); });
+  return true;
+}
+
+bool HostPlayMuz(TScriptCalc& calc, TVarList& p, TVar&) {
+  if (p.Count() != 1) return false;
+  WithSound(calc, p[0], [](SoundCache& s, const ByteString& file, int volume) { s.PlayMusic(file, volume); });
+  return true;
+}
+
+bool HostStopMuz(TScriptCalc& calc, TVarList& p, TVar&) {
+  if (p.Count() != 1) return false;
+  TQelDB* db = RootOf(calc);
+  if (SoundCache* sounds = db ? db->runtime().services.sounds : nullptr) sounds->FadeOutMusic();
+  return true;
+}
+
 bool HostExitGame(TScriptCalc& calc, TVarList&, TVar&) {
   ScriptEnv* env = calc.env();
   if (Runtime* rt = env ? env->runtime() : nullptr) rt->shell.ExitRequested = true;
@@ -198,6 +238,46 @@ bool HostAddStar(TScriptCalc& calc, TVarList& p, TVar& r) {
     StarTail tail = ReadStarTail(p, 8);
     if (TQelDB* db = RootOf(calc)) AddStar(*db, star, tail);
     r.Value = Variant::Byte(0);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace qel
+
+namespace qel {
+
+bool HostImStarsR(TScriptCalc& calc, TVarList& p, TVar&) {
+  if (p.Count() < 10 || p.Count() > 14 || p[0].Value.kind() != VarKind::LongWord) return false;
+  try {
+    TQelDB* db = RootOf(calc);
+    auto* image = db ? dynamic_cast<TQelImage*>(db->runtime().Resolve(p[0].Value.handle())) : nullptr;
+    const TGfxImage* picture = image ? image->Picture() : nullptr;
+    const int attempts = IntegerArg(p[1].Value);
+    const double threshold = NumberArg(p[2].Value);
+    const double baseScale = NumberArg(p[3].Value);
+    const int32_t spread = IntegerArg(p[4].Value);
+    StarRecord star;
+    star.scaleStep = NumberArg(p[5].Value);
+    star.angle = NumberArg(p[6].Value);
+    star.angleStep = NumberArg(p[7].Value);
+    star.xStep = NumberArg(p[8].Value);
+    star.yStep = NumberArg(p[9].Value);
+    const StarTail tail = ReadStarTail(p, 10);
+    if (!picture || picture->PatternCount <= 0 || picture->PatternWidth <= 0 || picture->PatternHeight <= 0)
+      return true;
+    const int pattern = std::clamp(image->Anim, 0, picture->PatternCount - 1);
+    uint32_t& seed = db->runtime().script.RandSeed;
+    for (int i = 0; i < attempts; ++i) {
+      const auto rx = static_cast<int>(NextRandom(seed, static_cast<uint32_t>(picture->PatternWidth)));
+      const auto ry = static_cast<int>(NextRandom(seed, static_cast<uint32_t>(picture->PatternHeight)));
+      if (!((picture->GetPatternPixel(pattern, rx, ry) >> 24) >= threshold)) continue;
+      star.x = image->GetAbsX() + rx;
+      star.y = image->GetAbsY() + ry;
+      star.scale = baseScale + (spread > 0 ? NextRandom(seed, static_cast<uint32_t>(spread)) : 0) / 100.0;
+      AddStar(*db, star, tail);
+    }
     return true;
   } catch (const std::exception&) {
     return false;

@@ -1,8 +1,13 @@
 #include "hostapi/host_table.h"
 
+#include "elements/kinds.h"
 #include "hostapi/host_anim.h"
 #include "hostapi/host_elements.h"
 #include "hostapi/host_functions.h"
+#include "hostapi/host_puzzles.h"
+#include "hostapi/host_screens.h"
+#include "hostapi/host_state.h"
+#include "hostapi/puzzle_routines.h"
 #include "script/scriptcalc.h"
 
 namespace qel {
@@ -90,22 +95,60 @@ std::vector<HostRow> HostRows(const HostServices& s) {
       {"Init", HostInit},
       {"Show", HostShow},
       {"SetFocus", HostSetFocus},
-      // Rows 75-77 (screen switching) come with the player.
+      {"SetScreen", HostSetScreen},
+      {"FastSetScreen", HostFastSetScreen},
+      {"FastSetScreenNS", HostFastSetScreenNS},
       {"Random", HostRandom},
       {"GetAlpha", HostGetAlpha},
       {"GetPixel", HostGetPixel},
       {"MoveTo", HostMoveTo},
       {"ProcEf", HostProcEf},
       {"GetText", HostGetText},
-      // Rows 84-91 (loading, state, settings) come with the runtime functions.
+      {"LoadIm", HostLoadIm},
+      {"EndLoadIm", HostEndLoadIm},
+      {"SaveState", HostSaveState},
+      {"LoadState", HostLoadState},
+      {"TimerReset", HostTimerReset},
+      {"GetIni", HostGetIni},
+      {"SetIni", HostSetIni},
+      {"DelFile", HostDelFile},
       {"ToFront", HostToFront},
-      // Rows 93-98 (sound, stars) come with the runtime functions.
+      {"PlaySnd", HostPlaySnd},
+      {"PlayMuz", HostPlayMuz},
+      {"StopMuz", HostStopMuz},
+      {"ExitGame", HostExitGame},
+      {"AddStar", HostAddStar},
+      {"ImStarsR", HostImStarsR},
   };
 }
 
-std::vector<HostRow> GameRows() {
-  // The puzzle routines come with their own issue.
-  return {};
+std::vector<HostRow> GameRows(PuzzleOutlets& out) {
+  using Image = TQelImage;
+  return {
+      {"DropColumnsStep", OnElementOf<Image>(DropColumnsStep)},
+      {"MarkGroups", OnElementOf<TQelElement>(MarkGroups)},
+      {"DragInRing", OnElementOf<Image>(DragInRing)},
+      {"WebDraw2", OnElementOf<Image>([&out](Image& e) { WebDraw(e, WebGraph::TwoHubs, out); })},
+      {"WebCheck2", OnElementOf<Image>([](Image& e) { WebCheck(e, WebGraph::TwoHubs); })},
+      {"DragInOval", OnElementOf<Image>(DragInOval)},
+      {"WebDraw1", OnElementOf<Image>([&out](Image& e) { WebDraw(e, WebGraph::OneHub, out); })},
+      {"WebCheck1", OnElementOf<Image>([](Image& e) { WebCheck(e, WebGraph::OneHub); })},
+      {"TowerStep", OnElementOf<Image>([&out](Image& e) { TowerStep(e, out); })},
+      {"SortStackStep", OnElementOf<Image>(SortStackStep)},
+      {"PipesStep", OnElementOf<Image>(PipesStep)},
+      {"ProgressBarUpdate", OnElementOf<Image>(ProgressBarUpdate)},
+      {"ScreenScore", OnElementOf<TQelScreen>(ScreenScore)},
+      {"MapScore", OnElementOf<Image>(MapScore)},
+      {"ShelfRowsStep", OnElementOf<Image>(ShelfRowsStep)},
+      {"SlideInStep", OnElementOf<Image>(SlideInStep)},
+      {"SparkRiseEdge", OnElementOf<Image>([&out](Image& e) { SparkRiseEdge(e, out); })},
+      {"SparkRiseTop", OnElementOf<Image>([&out](Image& e) { SparkRiseTop(e, out); })},
+      {"SparkCover10", OnElementOf<Image>([&out](Image& e) { SparkCover(e, 10, out); })},
+      {"SparkCover3", OnElementOf<Image>([&out](Image& e) { SparkCover(e, 3, out); })},
+      {"DropColumnsStepB", OnElementOf<Image>(DropColumnsStepB)},
+      {"InventoryUpdate", OnElementOf<Image>(InventoryUpdate)},
+      {"PairsStep", OnElementOf<Image>([&out](Image& e) { PairsStep(e, out); })},
+  };
 }
 
 void RegisterHostFunctions(TScriptCalc& calc, const HostServices& services) {
@@ -114,6 +157,8 @@ void RegisterHostFunctions(TScriptCalc& calc, const HostServices& services) {
 
 void RegisterHostFunctions(TScriptCalc& calc) { RegisterHostFunctions(calc, DefaultHostServices()); }
 
-void RegisterGameFunctions(TScriptCalc& calc) { RegisterRows(calc, GameRows()); }
+void RegisterGameFunctions(TScriptCalc& calc, PuzzleOutlets& outlets) { RegisterRows(calc, GameRows(outlets)); }
+
+void RegisterGameFunctions(TScriptCalc& calc) { RegisterGameFunctions(calc, GameOutlets()); }
 
 }  // namespace qel

@@ -1,6 +1,7 @@
 #include "render/audio.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
@@ -54,6 +55,22 @@ bool ReadLimitedFile(const std::filesystem::path& path, std::vector<uint8_t>& ou
   return ok;
 }
 
+// ALSA reports every missing card on stderr before SDL gets to say that
+// opening failed. We print one line of our own instead.
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  static bool done = false;
+  if (done) return;
+  done = true;
+  // Kept loaded for the process: SDL opens the same library later.
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY);
+  if (!alsa) return;
+  if (auto set = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler")))
+    set(&SilentAlsaError);
+}
+
 }  // namespace
 
 AudioMixer::AudioMixer() = default;
@@ -63,24 +80,32 @@ AudioMixer::~AudioMixer() { Close(); }
 bool AudioMixer::Open(const Options& options) {
   Close();
   options_ = options;
-  std::string reason;
+  QuietAlsa();
+  std::string reason = "none asked for";
   bool device = false;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-    if (!options.noDevice &&
-        Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, 1024, nullptr, 0) == 0) {
-      device = std::strcmp(SDL_GetCurrentAudioDriver() ? SDL_GetCurrentAudioDriver() : "", "dummy") != 0;
-      decoderReady_ = true;
-    } else {
-      reason = options.noDevice ? "none asked for" : SDL_GetError();
-      // No usable output: decode and mix into the void.
-      SDL_AudioQuit();
-      if (SDL_AudioInit("dummy") == 0 &&
-          Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, 1024, nullptr, 0) == 0)
+  if (!options.noDevice) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+      if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, 1024, nullptr, 0) == 0) {
+        const char* driver = SDL_GetCurrentAudioDriver();
+        device = !driver || std::strcmp(driver, "dummy") != 0;
         decoderReady_ = true;
+        opened_ = true;
+      } else {
+        reason = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      }
+    } else {
+      reason = SDL_GetError();
     }
-    opened_ = true;
-  } else {
-    reason = SDL_GetError();
+  }
+  if (!opened_) {
+    // No usable output: decode and mix into the void of the dummy driver.
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+      opened_ = true;
+      decoderReady_ = Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, 1024, nullptr, 0) == 0;
+    }
+    SDL_ResetHint(SDL_HINT_AUDIODRIVER);
   }
   if (decoderReady_) {
     Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3 | MIX_INIT_FLAC);
@@ -89,7 +114,7 @@ bool AudioMixer::Open(const Options& options) {
   hasDevice_ = device;
   if (!device && !options.noDevice)
     std::fprintf(stderr, "Audio: no sound device (%s); playing silently\n",
-                 reason.empty() ? "dummy output" : reason.c_str());
+                 reason == "none asked for" ? "dummy output" : reason.c_str());
   return device;
 }
 

@@ -11,6 +11,9 @@ namespace {
 
 // Nesting beyond this is refused rather than risking the stack.
 constexpr int kMaxDepth = 200;
+// Expression trees are evaluated recursively: a long chain of operators is
+// as deep as it is long.
+constexpr int kMaxTreeDepth = 1000;
 
 ErrorInfo Err(ByteString message, TokenRange text, int code) { return ErrorInfo{std::move(message), text, code}; }
 
@@ -141,6 +144,31 @@ void CompileRoutines(Program& program, const TFuncList& funcs) {
   MarkFramedRoutines(program);
 }
 
+namespace {
+
+bool PlainAssignment(const Stmt& s) {
+  if (s.kind != St::Assign || s.hasLabel || s.cutError || s.badFollow || !s.targetValid || s.idx2) return false;
+  return !s.idx1 || (!s.idx1->error && s.idx1->parts.size() == 1);
+}
+
+// A loop body of plain assignments runs without the list machinery.
+void MarkPlainBody(Stmt& loop) {
+  if (!loop.body) return;
+  const StmtList* list = loop.body.get();
+  int blockSteps = 0;
+  if (list->items.size() == 1 && list->items[0].kind == St::Block && !list->items[0].hasLabel) {
+    list = list->items[0].body.get();
+    blockSteps = 1;
+  }
+  if (list->items.empty()) return;
+  for (const Stmt& s : list->items)
+    if (!PlainAssignment(s)) return;
+  for (const Stmt& s : list->items) loop.plainBody.push_back(&s);
+  loop.blockSteps = blockSteps;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- statements
 
 StmtList Compiler::CompileList(TokenRange r) {
@@ -227,6 +255,7 @@ void Compiler::CompileAssign(Stmt& s, TokenRange r) {
   uint8_t c = r.code(pos);
   if (c == tkAssign) {
     s.expr = CompileUnit(r.from(pos + 1));
+    s.numeric = s.targetValid && !s.idx1 && s.expr.root && s.expr.root->numeric && !s.expr.trailing;
   } else if (c == tkLParen || c == tkLBracket || c == tkEof) {
     s.kind = St::ExprStmt;
     s.expr = CompileUnit(r);
@@ -274,6 +303,7 @@ void Compiler::CompileFor(Stmt& s, TokenRange r) {
   }
   s.bound = CompileUnit(bound.text);
   s.body = ListOf(r.from(bound.next));
+  MarkPlainBody(s);
 }
 
 void Compiler::CompileWhile(Stmt& s, TokenRange r) {
@@ -286,6 +316,7 @@ void Compiler::CompileWhile(Stmt& s, TokenRange r) {
   s.kind = St::While;
   s.expr = CompileUnit(cond.text);
   s.body = ListOf(r.from(cond.next));
+  MarkPlainBody(s);
 }
 
 void Compiler::CompileRepeat(Stmt& s, TokenRange r) {
@@ -298,6 +329,7 @@ void Compiler::CompileRepeat(Stmt& s, TokenRange r) {
   s.kind = St::Repeat;
   s.body = ListOf(body.text);
   s.expr = CompileUnit(r.from(body.next));
+  MarkPlainBody(s);
 }
 
 void Compiler::CompileFlow(Stmt& s, TokenRange r) {
@@ -436,11 +468,13 @@ ExprUnit Compiler::CompileUnit(TokenRange r) {
     u.root = Fail(p, "Too deep nesting", 1);
   } else {
     u.root = Level(p, 1);
+    if (u.root && u.root->depth > kMaxTreeDepth) u.root = Fail(p, "Too deep nesting", 1);
     // One token after a complete expression is read past and ignored; two
     // or more make the expression fail.
     u.trailing = !p.failed && p.pos + 1 < r.size();
   }
   --depth_;
+  u.depth = u.root ? u.root->depth : 0;
   return u;
 }
 
@@ -448,6 +482,7 @@ ExprPtr Compiler::Fail(Parse& p, ByteString message, int code, ExprPtr after) {
   p.failed = true;
   auto n = std::make_unique<ExprNode>();
   n->op = after ? Op::FailAfter : Op::Fail;
+  if (after) n->depth = 1 + after->depth;
   n->a = std::move(after);
   n->fail = std::make_unique<ErrorInfo>(Err(std::move(message), p.r, code));
   return n;
@@ -463,6 +498,14 @@ ExprPtr Compiler::Level(Parse& p, int level) {
     auto n = std::make_unique<ExprNode>();
     n->op = Op::Binary;
     n->code = code;
+    n->depth = 1 + std::max(left->depth, right->depth);
+    n->numeric = left->numeric && right->numeric;
+    if (n->depth > kMaxTreeDepth) {
+      // Refused here, before the chain grows any longer.
+      n->a = std::move(left);
+      n->b = std::move(right);
+      return Fail(p, "Too deep nesting", 1);
+    }
     n->a = std::move(left);
     n->b = std::move(right);
     left = std::move(n);
@@ -479,6 +522,7 @@ ExprPtr Compiler::Prefix(Parse& p) {
   auto n = std::make_unique<ExprNode>();
   n->op = Op::Unary;
   n->code = c;
+  n->depth = 1 + operand->depth;
   n->a = std::move(operand);
   return n;
 }
@@ -515,6 +559,7 @@ ExprPtr Compiler::Factor(Parse& p) {
       auto v = ParseNumber(text);
       if (!v) return Fail(p, "Invalid number: " + text, 1);
       node->value = *v;
+      node->numeric = true;
       return node;
     }
     case tkIdent: return Identifier(p);
@@ -533,6 +578,7 @@ ExprPtr Compiler::Identifier(Parse& p) {
   ++p.pos;
   if (!call) {
     node->op = Op::Var;
+    node->numeric = true;
     if (p.cur() != tkLBracket) return node;
     node->idx1 = CompileIndex(p.r, p.pos, p.r);
     if (node->idx1->error) {
@@ -543,6 +589,8 @@ ExprPtr Compiler::Identifier(Parse& p) {
       node->idx2 = CompileIndex(p.r, p.pos, p.r);
       if (node->idx2->error) p.failed = true;
     }
+    const auto& parts = node->idx1->parts;
+    node->numeric = !node->idx2 && parts.size() == 1 && parts[0].root && parts[0].root->numeric;
     return node;
   }
   node->op = program_ && program_->FindProc(node->name) ? Op::ProcCall : Op::Call;

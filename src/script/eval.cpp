@@ -33,7 +33,9 @@ bool Machine::EvalUnit(const ExprUnit& unit, Variant& out) {
   }
   const ExprUnit* saved = unit_;
   unit_ = &unit;
+  nest_ += unit.depth;
   Eval(*unit.root, out);
+  nest_ -= unit.depth;
   unit_ = saved;
   return !failed() && !unit.trailing;
 }
@@ -49,7 +51,7 @@ bool Machine::EvalWhilePreparing(const Program& program, const ExprUnit& unit, V
   return ok;
 }
 
-void Machine::Eval(const ExprNode& n, Variant& out) {
+void Machine::Eval(const ExprNode& n, Variant& out, bool numTried) {
   switch (n.op) {
     case Op::Const: out = n.value; return;
     case Op::Var: ReadVar(n, out); return;
@@ -60,23 +62,26 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
       Eval(*n.a, out);
       Fail(*n.fail);
       return;
-    case Op::Unary: {
+    case Op::Unary:
       Eval(*n.a, out);
       if (failed()) return;
-      bool ok = n.code == tkMinus ? Negate(out) : LogicalNot(out);
-      if (!ok) Fail(ByteString("Invalid operand types for \"") + TokenText(n.code) + "\"", unit_->text, 5);
+      if (!(n.code == tkMinus ? Negate(out) : LogicalNot(out))) OperandFail(n.code);
       return;
-    }
     case Op::Binary: {
-      Num v;
-      if (EvalNum(n, v)) {
-        SetNum(out, v);
-        return;
+      // Arithmetic on plain numbers first, once for the whole numeric
+      // subtree: when it gives up, the parts below do not try again.
+      if (n.numeric && !numTried) {
+        Num v;
+        if (EvalNum(n, v)) {
+          SetNum(out, v);
+          return;
+        }
+        numTried = true;
       }
-      Eval(*n.a, out);
+      Eval(*n.a, out, numTried);
       if (failed()) return;
       Variant right;
-      Eval(*n.b, right);
+      Eval(*n.b, right, numTried);
       if (failed()) return;
       if (fast_ && FastNumbers(n.code, out, right, out)) return;
       if (fast_ && n.code == tkPlus && out.IsString() && right.IsString() && (out.string_value().empty() || out.string_value()[0] != '"') &&
@@ -84,36 +89,56 @@ void Machine::Eval(const ExprNode& n, Variant& out) {
         out.mutable_string() += right.string_value();
         return;
       }
-      ScriptEnv* env = calc_.env();
-      for (Variant* v : {&out, &right}) {
-        // A double-quoted text is a key of the language table.
-        if (!env || !v->IsString() || v->string_value().empty() || v->string_value()[0] != '"') continue;
-        const ByteString& s = v->string_value();
-        ByteString text = env->GetLangText(s.size() >= 2 ? s.substr(1, s.size() - 2) : ByteString());
-        if (!text.empty()) *v = Variant::String(std::move(text));
-      }
-      if (!ApplyBinary(n.code, out, right))
-        Fail(ByteString("Invalid operand types for \"") + TokenText(n.code) + "\"", unit_->text, 5);
+      ApplyGeneral(n.code, out, right);
       return;
     }
   }
 }
 
+void Machine::OperandFail(uint8_t code) {
+  Fail(ByteString("Invalid operand types for \"") + TokenText(code) + "\"", unit_->text, 5);
+}
+
+// The general rule for a binary operator: text keys looked up first.
+void Machine::ApplyGeneral(uint8_t code, Variant& out, Variant& right) {
+  ScriptEnv* env = calc_.env();
+  for (Variant* v : {&out, &right}) {
+    // A double-quoted text is a key of the language table.
+    if (!env || !v->IsString() || v->string_value().empty() || v->string_value()[0] != '"') continue;
+    const ByteString& s = v->string_value();
+    ByteString text = env->GetLangText(s.size() >= 2 ? s.substr(1, s.size() - 2) : ByteString());
+    if (!text.empty()) *v = Variant::String(std::move(text));
+  }
+  if (!ApplyBinary(code, out, right)) OperandFail(code);
+}
+
 // Arithmetic on variables and constants, the stuff of loops, without a
 // Variant for each partial result. It reads only existing variables and
 // calls nothing, so when it gives up the general path may start over.
-bool Machine::EvalNum(const ExprNode& n, Num& v) {
-  if (!fast_) return false;
+bool Machine::EvalNum(const ExprNode& n, Num& v) { return fast_ && NumOf(n, v); }
+
+// Constants and plain variables are read in place, without a call: they
+// are most of the operands of loops.
+inline bool Machine::LeafNum(const ExprNode& n, Num& v) {
+  if (n.op == Op::Const) return ToNum(n.value, v);
+  if (n.op == Op::Var && !n.idx1) {
+    int i = FindSlot(n.name, n.var);
+    return i >= 0 && ToNum(calc_.vars_[i].Value, v);
+  }
+  return NumOf(n, v);
+}
+
+bool Machine::NumOf(const ExprNode& n, Num& v) {
   switch (n.op) {
-    case Op::Const: return ToNum(n.value, v);
+    case Op::Binary: {
+      Num a, b;
+      return LeafNum(*n.a, a) && LeafNum(*n.b, b) && FastNum(n.code, a, b, v);
+    }
     case Op::Var: {
       const Variant* p = n.idx1 ? PeekElement(n) : Peek(n);
       return p && ToNum(*p, v);
     }
-    case Op::Binary: {
-      Num a, b;
-      return EvalNum(*n.a, a) && EvalNum(*n.b, b) && FastNum(n.code, a, b, v);
-    }
+    case Op::Const: return ToNum(n.value, v);
     default: return false;
   }
 }

@@ -1,4 +1,7 @@
 // Statement execution and control flow.
+#include <pthread.h>
+
+#include <cstdint>
 #include <cstdlib>
 
 #include "script/machine.h"
@@ -16,6 +19,33 @@ bool FastPathsFromEnvironment() {
 }  // namespace
 
 Machine::Machine(TScriptCalc& calc) : calc_(calc), fast_(FastPathsFromEnvironment()) { undo_.reserve(64); }
+
+namespace {
+
+// The lowest address calls may reach on this thread's stack, with room kept
+// for the host functions and library code a call may still run.
+uintptr_t StackFloor() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  constexpr uintptr_t kReserve = 1024 * 1024;
+#else
+  constexpr uintptr_t kReserve = 256 * 1024;
+#endif
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
+  void* base = nullptr;
+  size_t size = 0;
+  int r = pthread_attr_getstack(&attr, &base, &size);
+  pthread_attr_destroy(&attr);
+  if (r != 0 || size <= kReserve) return 0;
+  return reinterpret_cast<uintptr_t>(base) + kReserve;
+}
+
+}  // namespace
+
+bool Machine::StackShort() {
+  static thread_local const uintptr_t floor = StackFloor();
+  return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < floor;
+}
 
 void Machine::OverBudget(TokenRange text) {
   Fail("Script budget exceeded: " + std::to_string(budget_) + " steps", text, 27);
@@ -40,12 +70,14 @@ void Machine::StepHook() {
 
 void Machine::ExecList(const StmtList& list) {
   ++blockLevel_;
+  ++nest_;
   const auto& items = list.items;
   size_t i = 0;
   while (!failed() && i < items.size()) {
     const Stmt& s = items[i];
     if (!Step(s.text)) break;
-    Exec(s);
+    // Arithmetic written in place needs no dispatch.
+    if (!(s.numeric && fast_ && AssignInPlace(s))) Exec(s);
     StepHook();
     if (flow_ == 0) {
       ++i;
@@ -73,6 +105,7 @@ void Machine::ExecList(const StmtList& list) {
     flow_ = 0;
     i = found;
   }
+  --nest_;
   if (--blockLevel_ < 0 && flow_ == tkGoto)
     Fail("Label " + gotoLabel_ + " not exist or unreacheble", TokenRange{}, 18);
 }
@@ -179,10 +212,9 @@ void Machine::AssignPlain(const Stmt& s) {
 // target that no returning call has to restore: no temporary value. False
 // when the general path must run; nothing has changed then.
 bool Machine::AssignInPlace(const Stmt& s) {
-  const ExprNode* root = s.expr.root.get();
-  if (!root || root->op != Op::Binary || s.expr.trailing) return false;
+  if (!s.numeric) return false;
   Num v;
-  if (!EvalNum(*root, v)) return false;
+  if (!EvalNum(*s.expr.root, v)) return false;
   int i = FindSlot(s.target, s.var);
   if (i < 0 || NeedsUndo(i)) return false;
   SetNum(calc_.vars_[i].Value, v);
@@ -230,8 +262,8 @@ void Machine::AssignElement(const Stmt& s) {
     WriteSlot(slot, std::move(value));
     return;
   }
-  int cache = -1;
-  Store(name, value, cache);
+  // Known to be no variable: what Store does for an absent name.
+  Create(name, value, slot);
 }
 
 void Machine::AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s) {
@@ -304,6 +336,30 @@ void Machine::ExecIf(const Stmt& s) {
   }
 }
 
+// One round of a loop body made of plain assignments, with the steps and
+// levels the statement lists would count; each assignment written in place
+// when it can be, else the general way. The lists run instead when a step
+// hook is set or the budget could run out within the round, so that the
+// error names the statement the general way would name.
+void Machine::LoopRound(const Stmt& loop) {
+  const uint64_t steps = loop.blockSteps + loop.plainBody.size();
+  if (!fast_ || loop.plainBody.empty() || calc_.OnStep || calc_.StopRequested || steps_ + steps > budget_) {
+    ExecList(*loop.body);
+    return;
+  }
+  steps_ += static_cast<uint64_t>(loop.blockSteps);
+  ++blockLevel_;
+  nest_ += 1 + loop.blockSteps;
+  for (const Stmt* s : loop.plainBody) {
+    ++steps_;
+    if (s->idx1 ? ElementInPlace(*s) : AssignInPlace(*s)) continue;
+    ExecAssign(*s);
+    if (failed()) break;
+  }
+  nest_ -= 1 + loop.blockSteps;
+  --blockLevel_;
+}
+
 bool Machine::LoopContinues(const Stmt& loop) {
   if (failed() || !Step(loop.text)) return false;
   StepHook();
@@ -354,7 +410,7 @@ void Machine::ExecFor(const Stmt& s) {
     } else {
       calc_.vars_[slot].Value.SetInteger(static_cast<int32_t>(i));
     }
-    ExecList(*s.body);
+    LoopRound(s);
     if (!LoopContinues(s)) return;
   }
 }
@@ -363,14 +419,14 @@ void Machine::ExecWhile(const Stmt& s) {
   while (true) {
     bool c;
     if (!Condition(s.expr, c) || !c) return;
-    ExecList(*s.body);
+    LoopRound(s);
     if (!LoopContinues(s)) return;
   }
 }
 
 void Machine::ExecRepeat(const Stmt& s) {
   while (true) {
-    ExecList(*s.body);
+    LoopRound(s);
     if (!LoopContinues(s)) return;
     bool c;
     if (!Condition(s.expr, c) || c) return;
@@ -412,7 +468,11 @@ bool Machine::CaseMatches(const CaseLabel& label, const Variant& selector, bool&
 
 void Machine::ExecCase(const Stmt& s) {
   Variant selector;
-  if (!EvalUnit(s.expr, selector)) {
+  Num k;
+  const ExprNode* root = s.expr.root.get();
+  if (root && root->numeric && !s.expr.trailing && !failed() && EvalNum(*root, k)) {
+    SetNum(selector, k);
+  } else if (!EvalUnit(s.expr, selector)) {
     Fail("Error in expression", s.expr.text, 1);
     return;
   }

@@ -11,18 +11,18 @@ namespace qel {
 
 inline bool FitsInt32(int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; }
 
-// A number as the fast paths see it: only the Integer and Float kinds, so
-// that nested arithmetic needs no Variant for its partial results.
+// A number as the fast paths see it: only the Integer, Int64 and Float
+// kinds, so that nested arithmetic needs no Variant for its partial results.
 struct Num {
   VarKind kind = VarKind::Empty;
   int64_t i = 0;
   double f = 0;
 };
 
-// False for every kind but Integer and Float.
+// False for every other kind.
 inline bool ToNum(const Variant& v, Num& out) {
   out.kind = v.kind();
-  if (out.kind == VarKind::Integer) out.i = v.int_value();
+  if (out.kind == VarKind::Integer || out.kind == VarKind::Int64) out.i = v.int_value();
   else if (out.kind == VarKind::Float) out.f = v.float_value();
   else return false;
   return true;
@@ -31,6 +31,7 @@ inline bool ToNum(const Variant& v, Num& out) {
 inline void SetNum(Variant& v, const Num& n) {
   if (n.kind == VarKind::Integer) v.SetInteger(static_cast<int32_t>(n.i));
   else if (n.kind == VarKind::Float) v.SetFloat(n.f);
+  else if (n.kind == VarKind::Int64) v.SetInt64(n.i);
   else v.SetBoolean(n.i != 0);
 }
 
@@ -50,31 +51,57 @@ inline bool Compare(uint8_t code, auto a, auto b, Num& out) {
   return true;
 }
 
-// Integer operands stay Integer while the result fits; '/' always gives a
-// Float. Results may be Boolean (comparisons); a Boolean operand is left to
-// the general rules, where True counts as -1.
-inline bool FastNum(uint8_t code, const Num& l, const Num& r, Num& out) {
-  bool lInt = l.kind == VarKind::Integer, rInt = r.kind == VarKind::Integer;
-  if ((!lInt && l.kind != VarKind::Float) || (!rInt && r.kind != VarKind::Float)) return false;
-  if (lInt && rInt) {
-    int64_t x = l.i, y = r.i;
-    if (code == tkSlash) {
-      if (y == 0) return false;
-      out.kind = VarKind::Float;
-      out.f = static_cast<double>(x) / static_cast<double>(y);
+// Integers as the general rules take them: Int64 when either operand is
+// one or the result leaves 32 bits; overflow of 64 bits and division are
+// left to them. Bitwise operators keep Integer operands in 32 bits.
+inline bool FastInt(uint8_t code, const Num& l, const Num& r, Num& out) {
+  const int64_t x = l.i, y = r.i;
+  const bool wide = l.kind == VarKind::Int64 || r.kind == VarKind::Int64;
+  int64_t v;
+  switch (code) {
+    case tkPlus: if (__builtin_add_overflow(x, y, &v)) return false; break;
+    case tkMinus: if (__builtin_sub_overflow(x, y, &v)) return false; break;
+    case tkStar: if (__builtin_mul_overflow(x, y, &v)) return false; break;
+    case tkAnd: v = x & y; break;
+    case tkOr: v = x | y; break;
+    case tkXor: v = x ^ y; break;
+    case tkShl: case tkShr:
+      if (l.kind == VarKind::Int64) {
+        const uint64_t u = static_cast<uint64_t>(x);
+        const int n = static_cast<int>(y & 63);
+        out.kind = VarKind::Int64;
+        out.i = static_cast<int64_t>(code == tkShl ? u << n : u >> n);
+      } else {
+        // 32-bit shifts count modulo 32, as the processor does.
+        const uint32_t u = static_cast<uint32_t>(x);
+        const int n = static_cast<int>(y & 31);
+        out.kind = VarKind::Integer;
+        out.i = static_cast<int32_t>(code == tkShl ? u << n : u >> n);
+      }
       return true;
-    }
-    if (code == tkPlus || code == tkMinus || code == tkStar) {
-      int64_t v = code == tkPlus ? x + y : code == tkMinus ? x - y : x * y;  // 32-bit inputs cannot overflow 64
-      if (!FitsInt32(v)) return false;
-      out.kind = VarKind::Integer;
-      out.i = v;
-      return true;
-    }
-    return Compare(code, x, y, out);
+    default: return Compare(code, x, y, out);
   }
-  double x = l.kind == VarKind::Float ? l.f : static_cast<double>(l.i);
-  double y = r.kind == VarKind::Float ? r.f : static_cast<double>(r.i);
+  out.kind = wide || !FitsInt32(v) ? VarKind::Int64 : VarKind::Integer;
+  out.i = v;
+  return true;
+}
+
+// Results may be Boolean (comparisons); a Boolean operand is left to the
+// general rules, where True counts as -1.
+inline bool FastNum(uint8_t code, const Num& l, const Num& r, Num& out) {
+  const bool lFloat = l.kind == VarKind::Float, rFloat = r.kind == VarKind::Float;
+  const bool lInt = l.kind == VarKind::Integer || l.kind == VarKind::Int64;
+  const bool rInt = r.kind == VarKind::Integer || r.kind == VarKind::Int64;
+  if (!(lInt || lFloat) || !(rInt || rFloat)) return false;
+  if (lInt && rInt) {
+    if (code != tkSlash) return FastInt(code, l, r, out);
+    if (r.i == 0) return false;
+    out.kind = VarKind::Float;
+    out.f = static_cast<double>(l.i) / static_cast<double>(r.i);
+    return true;
+  }
+  double x = lFloat ? l.f : static_cast<double>(l.i);
+  double y = rFloat ? r.f : static_cast<double>(r.i);
   if (x != x || y != y) return false;  // NaN: let the general comparison refuse it
   out.kind = VarKind::Float;
   switch (code) {

@@ -101,42 +101,64 @@ Machine::FrameRun Machine::CallFramed(const Procedure& proc, const ExprNode& cal
   return ok ? FrameRun::Done : FrameRun::Dropped;
 }
 
+// A frame counts steps and native stack levels exactly where the general
+// way counts them, so that both stop at the same point.
 bool Machine::RunFrame(const Procedure& proc, size_t base, Variant& result) {
-  if (callDepth_ >= kMaxCallDepth) return false;
+  if (TooDeep()) return false;
   ++callDepth_;
-  bool exited = false;
-  bool ok = FrameList(proc.body, base, exited);
+  nest_ += kCallLevels;
+  bool ok = FrameBody(proc, base, result);
+  nest_ -= kCallLevels;
   --callDepth_;
+  return ok;
+}
+
+bool Machine::FrameBody(const Procedure& proc, size_t base, Variant& result) {
+  bool exited = false;
+  if (!FrameList(proc.body, base, exited)) return false;
   FrameSlot& r = frame_[base + static_cast<size_t>(proc.resultSlot)];
-  if (!ok || !r.set) return false;
+  if (!r.set) return false;
   result = std::move(r.value);
   return true;
 }
 
 bool Machine::FrameList(const StmtList& list, size_t base, bool& exited) {
+  ++nest_;
+  bool ok = true;
   for (const Stmt& s : list.items) {
-    if (++steps_ > budget_ || !FrameStmt(s, base, exited)) return false;
-    if (exited) return true;
+    if (++steps_ > budget_ || !FrameStmt(s, base, exited)) {
+      ok = false;
+      break;
+    }
+    if (exited) break;
   }
-  return true;
+  --nest_;
+  return ok;
+}
+
+bool Machine::FrameUnit(const ExprUnit& unit, size_t base, Variant& out) {
+  nest_ += unit.depth;
+  bool ok = FrameEval(*unit.root, base, out);
+  nest_ -= unit.depth;
+  return ok;
 }
 
 bool Machine::FrameStmt(const Stmt& s, size_t base, bool& exited) {
   switch (s.kind) {
     case St::Assign: {
       Variant v;
-      if (!FrameEval(*s.expr.root, base, v)) return false;
+      if (!FrameUnit(s.expr, base, v)) return false;
       frame_[base + static_cast<size_t>(s.slot)] = FrameSlot{std::move(v), true};
       return true;
     }
     case St::ExprStmt: {
       Variant v;
-      return FrameEval(*s.expr.root, base, v);
+      return FrameUnit(s.expr, base, v);
     }
     case St::Block: return FrameList(*s.body, base, exited);
     case St::If: {
       bool c;
-      if (!FrameCondition(*s.expr.root, base, c)) return false;
+      if (!FrameCondition(s.expr, base, c)) return false;
       const StmtList* branch = c ? s.body.get() : s.elseBody.get();
       return !branch || FrameList(*branch, base, exited);
     }
@@ -144,7 +166,7 @@ bool Machine::FrameStmt(const Stmt& s, size_t base, bool& exited) {
     case St::While:
       while (true) {
         bool c;
-        if (!FrameCondition(*s.expr.root, base, c)) return false;
+        if (!FrameCondition(s.expr, base, c)) return false;
         if (!c) return true;
         if (!FrameList(*s.body, base, exited) || ++steps_ > budget_) return false;
         if (exited) return true;
@@ -154,7 +176,7 @@ bool Machine::FrameStmt(const Stmt& s, size_t base, bool& exited) {
         if (!FrameList(*s.body, base, exited) || ++steps_ > budget_) return false;
         if (exited) return true;
         bool c;
-        if (!FrameCondition(*s.expr.root, base, c)) return false;
+        if (!FrameCondition(s.expr, base, c)) return false;
         if (c) return true;
       }
     case St::Flow: exited = true; return true;
@@ -164,9 +186,9 @@ bool Machine::FrameStmt(const Stmt& s, size_t base, bool& exited) {
 
 bool Machine::FrameFor(const Stmt& s, size_t base, bool& exited) {
   Variant v;
-  if (!FrameEval(*s.expr.root, base, v)) return false;
+  if (!FrameUnit(s.expr, base, v)) return false;
   auto start = v.ToInt32();
-  if (!start || !FrameEval(*s.bound.root, base, v)) return false;
+  if (!start || !FrameUnit(s.bound, base, v)) return false;
   auto bound = v.ToInt32();
   if (!bound) return false;
   int64_t step = s.downto ? -1 : 1;
@@ -181,14 +203,14 @@ bool Machine::FrameFor(const Stmt& s, size_t base, bool& exited) {
   return true;
 }
 
-bool Machine::FrameCondition(const ExprNode& n, size_t base, bool& value) {
+bool Machine::FrameCondition(const ExprUnit& unit, size_t base, bool& value) {
   Num num;
-  if (FrameNum(n, base, num) && num.kind == VarKind::Boolean) {
+  if (FrameNum(*unit.root, base, num) && num.kind == VarKind::Boolean) {
     value = num.i != 0;
     return true;
   }
   Variant v;
-  if (!FrameEval(n, base, v)) return false;
+  if (!FrameUnit(unit, base, v)) return false;
   auto b = v.ToBoolean();
   if (!b) return false;
   value = *b;
@@ -204,13 +226,23 @@ bool Machine::FrameNum(const ExprNode& n, size_t base, Num& v) const {
     }
     case Op::Binary: {
       Num a, b;
-      return FrameNum(*n.a, base, a) && FrameNum(*n.b, base, b) && FastNum(n.code, a, b, v);
+      return FrameLeaf(*n.a, base, a) && FrameLeaf(*n.b, base, b) && FastNum(n.code, a, b, v);
     }
     default: return false;
   }
 }
 
-bool Machine::FrameEval(const ExprNode& n, size_t base, Variant& out) {
+// Constants and frame slots without a call.
+inline bool Machine::FrameLeaf(const ExprNode& n, size_t base, Num& v) const {
+  if (n.op == Op::Const) return ToNum(n.value, v);
+  if (n.op == Op::Var) {
+    const FrameSlot& s = frame_[base + static_cast<size_t>(n.slot)];
+    return s.set && ToNum(s.value, v);
+  }
+  return FrameNum(n, base, v);
+}
+
+bool Machine::FrameEval(const ExprNode& n, size_t base, Variant& out, bool numTried) {
   switch (n.op) {
     case Op::Const: out = n.value; return true;
     case Op::Var: {
@@ -224,13 +256,17 @@ bool Machine::FrameEval(const ExprNode& n, size_t base, Variant& out) {
       if (!FrameEval(*n.a, base, out)) return false;
       return n.code == tkMinus ? Negate(out) : LogicalNot(out);
     case Op::Binary: {
-      Num v;
-      if (FrameNum(n, base, v)) {
-        SetNum(out, v);
-        return true;
+      if (n.numeric && !numTried) {
+        Num v;
+        if (FrameNum(n, base, v)) {
+          SetNum(out, v);
+          return true;
+        }
+        numTried = true;
       }
       Variant right;
-      return FrameEval(*n.a, base, out) && FrameEval(*n.b, base, right) && FrameBinary(n.code, out, right);
+      return FrameEval(*n.a, base, out, numTried) && FrameEval(*n.b, base, right, numTried) &&
+             FrameBinary(n.code, out, right);
     }
     default: return false;
   }
@@ -238,14 +274,24 @@ bool Machine::FrameEval(const ExprNode& n, size_t base, Variant& out) {
 
 bool Machine::FrameCall(const ExprNode& n, size_t base, Variant& out) {
   const Procedure& proc = *n.callee;
+  if (TooDeep()) return false;
+  ++callDepth_;
+  nest_ += kCallLevels;
+  bool ok = FrameCallBody(proc, n, base, out);
+  nest_ -= kCallLevels;
+  --callDepth_;
+  return ok;
+}
+
+bool Machine::FrameCallBody(const Procedure& proc, const ExprNode& n, size_t base, Variant& out) {
   size_t top = frame_.size();
   frame_.resize(top + static_cast<size_t>(proc.frameSize));
   for (size_t k = 0; k < n.args.size(); ++k) {
     Variant v;
-    if (!FrameEval(*n.args[k].root, base, v)) return false;
+    if (!FrameUnit(n.args[k], base, v)) return false;
     frame_[top + static_cast<size_t>(proc.paramSlots[k])] = FrameSlot{std::move(v), true};
   }
-  if (!RunFrame(proc, top, out)) return false;
+  if (!FrameBody(proc, top, out)) return false;
   // Parameters passed as plain names are in-out.
   for (size_t k = 0; k < n.args.size(); ++k) {
     if (n.argNames[k].empty()) continue;

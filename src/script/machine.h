@@ -72,7 +72,11 @@ class Machine {
   // checked: the name is known to be valid.
   bool Create(const ByteString& name, const Variant& value, int& slot, bool checked = false);
   // expressions
-  void Eval(const ExprNode& n, Variant& out);
+  // numTried: the numeric subtree this node belongs to was tried as plain
+  // numbers already.
+  void Eval(const ExprNode& n, Variant& out, bool numTried = false);
+  [[gnu::noinline]] void ApplyGeneral(uint8_t code, Variant& out, Variant& right);
+  [[gnu::noinline]] void OperandFail(uint8_t code);
   void ReadVar(const ExprNode& n, Variant& out);
   void CallHost(const ExprNode& n, Variant& out);
   void CallProc(const ExprNode& n, Variant& out);
@@ -92,18 +96,24 @@ class Machine {
   bool EntryArg(const ExprNode& n, Variant& out);
   bool FrameBinary(uint8_t code, Variant& left, const Variant& right) const;
   bool RunFrame(const Procedure& proc, size_t base, Variant& result);
+  bool FrameBody(const Procedure& proc, size_t base, Variant& result);
   bool FrameList(const StmtList& list, size_t base, bool& exited);
+  bool FrameUnit(const ExprUnit& unit, size_t base, Variant& out);
   bool FrameStmt(const Stmt& s, size_t base, bool& exited);
   bool FrameFor(const Stmt& s, size_t base, bool& exited);
-  bool FrameCondition(const ExprNode& n, size_t base, bool& value);
+  bool FrameCondition(const ExprUnit& unit, size_t base, bool& value);
   bool FrameNum(const ExprNode& n, size_t base, Num& v) const;
-  bool FrameEval(const ExprNode& n, size_t base, Variant& out);
+  bool FrameLeaf(const ExprNode& n, size_t base, Num& v) const;
+  bool FrameEval(const ExprNode& n, size_t base, Variant& out, bool numTried = false);
   bool FrameCall(const ExprNode& n, size_t base, Variant& out);
+  bool FrameCallBody(const Procedure& proc, const ExprNode& n, size_t base, Variant& out);
   bool EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out);
   // One integer index, the common case; false after an error.
   bool SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k);
   const Variant* Peek(const ExprNode& n);
   bool EvalNum(const ExprNode& n, Num& v);
+  bool NumOf(const ExprNode& n, Num& v);
+  bool LeafNum(const ExprNode& n, Num& v);
   const Variant* PeekElement(const ExprNode& n);
   bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);
   bool CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at);
@@ -141,6 +151,7 @@ class Machine {
   bool Condition(const ExprUnit& unit, bool& value);
   // Loop bookkeeping after a body run; true when the loop goes on.
   bool LoopContinues(const Stmt& loop);
+  void LoopRound(const Stmt& loop);
   void StepHook();
 
   // undo log of variable changes made inside user routines
@@ -170,6 +181,18 @@ class Machine {
   int callDepth_ = 0;
   // Deep enough for real recursion, shallow enough for the native stack.
   static constexpr int kMaxCallDepth = 1000;
+  // What the running scripts hold of the native stack, in levels: one per
+  // statement list being run, one per level of the expression trees being
+  // evaluated, kCallLevels per routine call. Shared by every interpreter of
+  // the thread, since a host function may start a script on the same
+  // stack. A call that would pass kMaxLevels fails as too deep a recursion.
+  static constexpr int kCallLevels = 4;
+  static constexpr int kMaxLevels = 12000;
+  static inline thread_local int nest_ = 0;
+  // Whether one more routine call would pass the limits.
+  bool TooDeep() const { return callDepth_ >= kMaxCallDepth || nest_ + kCallLevels > kMaxLevels || StackShort(); }
+  // The last guard: less native stack left than a call may take.
+  static bool StackShort();
   std::vector<FrameSlot> frame_;
   // Set while a dropped framed call is made again the general way, so that
   // the calls inside it do not try frames again and again.

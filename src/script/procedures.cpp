@@ -76,7 +76,7 @@ bool Machine::CallGeneral(const Procedure& proc, const ExprNode& call, Variant& 
     Fail("Wrong parameters amount, procedure " + proc.name, ctx, 7);
     return false;
   }
-  if (callDepth_ >= kMaxCallDepth) {
+  if (TooDeep()) {
     Fail("Too deep recursion, procedure " + proc.name, ctx, 7);
     return false;
   }
@@ -86,8 +86,10 @@ bool Machine::CallGeneral(const Procedure& proc, const ExprNode& call, Variant& 
   int callerBase = frameBase_;
   if (frameBase_ != kNoFrame) frameBase_ = calc_.vars_.Count();
   ++callDepth_;
+  nest_ += kCallLevels;
   bool ok = RunBody(proc, call, ctx, out, outs, hasResult);
   UndoTo(mark);
+  nest_ -= kCallLevels;
   --callDepth_;
   if (frameBase_ != kNoFrame || callDepth_ == 0) frameBase_ = callerBase;
   if (!ok) return false;

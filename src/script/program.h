@@ -38,6 +38,7 @@ struct ExprUnit {
   TokenRange text;
   ExprPtr root;           // null for an empty expression
   bool trailing = false;  // more than one token left after the expression
+  int depth = 0;          // levels of native recursion its evaluation takes
 };
 
 struct IndexList {
@@ -57,6 +58,10 @@ struct ExprNode {
   std::vector<ExprUnit> args;
   std::vector<ByteString> argNames;  // argument written as a plain name, else ""
   std::unique_ptr<ErrorInfo> fail;
+  int depth = 1;  // height of the tree below and including this node
+  // Only number constants, variables and binary operators below: worth
+  // trying as plain numbers.
+  bool numeric = false;
   mutable NameCache var;
   mutable std::vector<NameCache> arraySlots;  // where NAME[k] was, by k
   mutable const void* funcOwner = nullptr;
@@ -106,6 +111,8 @@ struct Stmt {
   mutable NameCache var;
   mutable std::vector<NameCache> arraySlots;
   int slot = -1;  // frame slot of the target, in routines that run in a frame
+  // NAME := arithmetic on numbers: may be written in place.
+  bool numeric = false;
   // expressions: assignment value, condition, FOR start, CASE selector
   ExprUnit expr, bound;
   bool downto = false;
@@ -113,6 +120,10 @@ struct Stmt {
   std::unique_ptr<StmtList> body, elseBody;
   std::unique_ptr<ErrorInfo> branchError;
   std::vector<CaseItem> cases;
+  // Loops whose body is only assignments (in a BEGIN block or not): the
+  // assignments in order, and the steps the block itself takes.
+  std::vector<const Stmt*> plainBody;
+  int blockSteps = 0;
 };
 
 struct StmtList {

@@ -24,7 +24,7 @@ bool IsElementName(const ByteString& name, const ByteString& base, int32_t k) {
          std::memcmp(p + base.size() + 1, digits, n) == 0 && p[name.size() - 1] == ']';
 }
 
-constexpr int32_t kCachedIndices = 1 << 16;
+constexpr int32_t kCachedIndices = 1 << 20;
 
 }  // namespace
 

@@ -71,6 +71,10 @@ TEST_F(GameDirTest, CyrillicNamesMatchInEitherEncoding) {
   scratch.Write("Game/Звуки/Дверь.wav", "wav");
   EXPECT_EQ(dir.Find("звуки\\ДВЕРЬ.WAV"), In("Звуки/Дверь.wav"));  // UTF-8
   EXPECT_EQ(dir.Find(Utf8ToCp1251("ЗВУКИ\\дверь.wav")), In("Звуки/Дверь.wav"));
+  // Files unpacked without converting their names keep Windows-1251 bytes.
+  scratch.Write(Utf8ToCp1251("Game/Стук.wav"), "wav");
+  EXPECT_EQ(dir.Find(Utf8ToCp1251("СТУК.WAV")), In(Utf8ToCp1251("Стук.wav")));
+  EXPECT_EQ(dir.Find("стук.wav"), In(Utf8ToCp1251("Стук.wav")));
   // A name created from Windows-1251 text lands on disk in UTF-8.
   EXPECT_EQ(dir.ForWrite(Utf8ToCp1251("звуки\\Новый.wav")), In("Звуки/Новый.wav"));
 }

@@ -7,7 +7,9 @@
 #include "base/game_paths.h"
 #include "draw_fixture.h"
 #include "elements/image_geometry.h"
+#include "../gamedb/picture_files.h"
 #include "gamedb/image_cache.h"
+#include "gamedb/lang_tables.h"
 
 namespace qel::test {
 namespace {
@@ -223,6 +225,91 @@ TEST_F(ImageTest, ScreenBackgroundSetsTheSize) {
   EXPECT_TRUE(Near(At(5, 5), 0xFFFF0000u, 0));  // effect 1: opaque even where alpha is 0
   screen->SetImBack("missing.png");
   EXPECT_EQ(screen->SizeX, 40);
+}
+
+// A unicode game: glyph 0x410 (pattern 0, red, advance 17 / 1.7 = 10) and
+// 'B' (pattern 1, blue, advance 10 / 1.7 = 6) in a 20 x 10 glyph picture.
+class UnicodeTest : public ImageTest {
+ protected:
+  void SetUp() override {
+    ImageTest::SetUp();
+    if (IsSkipped()) return;
+    std::filesystem::create_directories(dir / "unicode");
+    TBitmap32 glyphs;
+    glyphs.Resize(20, 10);
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 20; ++x) glyphs.At(x, y) = x < 10 ? kRed : kBlue;
+    std::ofstream(dir / "unicode" / "unicode.png", std::ios::binary) << EncodePng(glyphs);
+    std::ofstream(dir / "unicode" / "unicode.an") << "2\n1\n";
+    std::ofstream(dir / "unicode" / "unicode.fnt") << "2\n410 17\n42 10\nFace\n";
+    std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", dir / "unicode" / "unicode.ttf");
+    gameDir = std::make_unique<GameDir>(dir);
+    cache->SetDir(gameDir.get());
+    ASSERT_TRUE(db.Texts().SetUpUnicode(*gameDir));
+    db.UnicodeMode = true;
+  }
+};
+
+TEST_F(UnicodeTest, GlyphsComeFromTheGlyphPictureScaledToTheFont) {
+  auto* t = Make<TQelText>(screen, "TQelText");
+  t->SetFont("Test");  // "W" stands 4 high: glyphs are drawn at 4 / 10
+  t->rX = 100;
+  t->rY = 50;
+  // U+0410, 'B', 'Z' (in the table, no advance), U+0500 (past the table), 'B'.
+  t->SetText(std::string("\x01\x10\x04" "BZ" "\x01\x00\x05" "B", 9));
+  Frame();
+  EXPECT_TRUE(Near(At(101, 51), kRed, 8));
+  EXPECT_TRUE(Near(At(105, 51), kBlue, 8));    // x + 10 x 0.4
+  EXPECT_TRUE(Near(At(107, 52), kBlue, 8));
+  EXPECT_TRUE(Near(At(109, 51), kBlue, 8));    // x + 16 x 0.4: the codes between draw nothing, take no room
+  EXPECT_TRUE(Near(At(113, 51), kBlack, 8));
+  // Alignment measures with the glyph advances.
+  t->PosHor = phRight;
+  Frame();
+  const double left = 100 + 100 - (10 + 6 + 6) * 0.4;
+  EXPECT_TRUE(Near(At(static_cast<int>(left) + 2, 52), kRed, 8));
+  EXPECT_TRUE(Near(At(static_cast<int>(left) - 2, 52), kBlack, 8));
+}
+
+TEST_F(UnicodeTest, FocusedAndUniTextsUseTheTrueTypeFont) {
+  auto* t = Make<TQelText>(screen, "TQelText");
+  t->SetFont("Test");
+  t->rX = 200;
+  t->rY = 200;
+  t->PosHor = phCenter;
+  t->PosVert = pvCenter;
+  t->SetText("HHHHHHHHHH");
+  Variant width;
+  ASSERT_TRUE(t->GetValue("TEXTSZ", width));
+  EXPECT_GT(*width.ToDouble(), 0);  // the bitmap font's width
+  t->Uni = true;
+  ASSERT_TRUE(t->GetValue("TEXTSZ", width));
+  EXPECT_EQ(*width.ToDouble(), 0);  // nothing rendered yet
+  Frame();
+  ASSERT_NE(t->SystemTexture, nullptr);
+  ASSERT_TRUE(t->GetValue("TEXTSZ", width));
+  const double w = *width.ToDouble();
+  EXPECT_GT(w, 10);
+  // Centred on the box's centre (250, 250), as wide as TEXTSZ.
+  int inked = 0, leftmost = 1024, rightmost = 0;
+  for (int y = 240; y < 260; ++y)
+    for (int x = 200; x < 300; ++x)
+      if ((At(x, y) & 0xFF) > 0x80) {
+        ++inked;
+        leftmost = std::min(leftmost, x);
+        rightmost = std::max(rightmost, x);
+      }
+  EXPECT_GT(inked, 10);
+  EXPECT_NEAR((leftmost + rightmost) / 2.0, 250, 3);
+  EXPECT_LE(rightmost - leftmost, w + 1);
+  TGfxImage* before = t->SystemTexture;
+  Frame();
+  EXPECT_EQ(t->SystemTexture, before);  // rebuilt only when the text changes
+  t->Uni = false;
+  db.runtime().shell.FocusedText = t->Handle();
+  t->SetText("H");
+  Frame();
+  EXPECT_EQ(textures.IndexOf(before), -1);
 }
 
 }  // namespace

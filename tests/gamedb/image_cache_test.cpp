@@ -4,6 +4,9 @@
 
 #include "../base/temp_dir_for_tests.h"
 #include "base/game_paths.h"
+#include "elements/qel_db.h"
+#include "elements/runtime.h"
+#include "gamedb/sound_cache.h"
 #include "gamedb/picture_source.h"
 #include "picture_files.h"
 #include "render/gfx_device.h"
@@ -344,6 +347,21 @@ TEST_F(ImageCacheTest, ReloadKeepsStampsAndCountsAgain) {
   EXPECT_EQ(e->lastUse, 5);
   EXPECT_EQ(cache->TotalBytes(), 64);
   EXPECT_EQ(textures.Count(), 1);
+}
+
+TEST_F(ImageCacheTest, BindsToTheRuntimeAndTheDatabase) {
+  Runtime runtime;
+  TQelDB root(&runtime);
+  ImageCache bound(textures, &dir, nullptr, ImageCacheGameOf(runtime.shell, root));
+  WriteGame("a.png", test::EncodePng(test::Solid(4, 4, 0xFF000000)));
+  bound.RequestImage("a.png", false);
+  EXPECT_EQ(runtime.shell.ImagesForLoadCount, 1);
+  runtime.shell.ImmediateImageLoad = true;
+  runtime.shell.FrameTick = 7;
+  EXPECT_EQ(bound.RequestImage("a.png", false)->lastUse, 7);
+  EXPECT_EQ(runtime.shell.ImagesForLoadPos, 1);
+  SoundCache sounds(nullptr, &dir, nullptr, SoundCacheGameOf(runtime.shell));
+  EXPECT_EQ(sounds.LoadSample("none.wav"), 0u);
 }
 
 }  // namespace

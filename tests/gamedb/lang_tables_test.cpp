@@ -50,6 +50,13 @@ TEST(EscapedText, GroupsForUnitsFrom128) {
   EXPECT_EQ(LastEscapedCharSize(""), 0u);
 }
 
+TEST(EscapedText, EveryUnitRoundTripsIncludingTheEscapeByte) {
+  std::u16string all;
+  for (char32_t u = 0; u <= 0xFFFF; ++u) all += static_cast<char16_t>(u);
+  EXPECT_EQ(EscapedToUtf16(Utf16ToEscaped(all)), all);
+  EXPECT_EQ(Utf16ToEscaped(u"a\u0001b"), ByteString("a\x01\x01\x00" "b", 5));
+}
+
 TEST(GlyphList, IndicesWidthsFaceAndSkippedLines) {
   std::vector<std::string> problems;
   GlyphTable g = ParseGlyphList("4\r\n410 17\r\n41 16\r\nzz 3\r\n42 wide\r\nMy Face\r\n", &problems);

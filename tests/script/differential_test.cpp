@@ -19,7 +19,12 @@ uint32_t FromEnvironment(const char* name, uint32_t fallback) {
 
 TEST(Differential, RandomProgramsGiveTheSameOutcomeBothWays) {
   const uint32_t first = FromEnvironment("QEL_DIFF_FIRST", 1);
-  const uint32_t count = FromEnvironment("QEL_DIFF_SEEDS", 1500);
+#if defined(__SANITIZE_ADDRESS__)
+  const uint32_t defaultCount = 200;  // the sanitizers make every run many times slower
+#else
+  const uint32_t defaultCount = 1500;
+#endif
+  const uint32_t count = FromEnvironment("QEL_DIFF_SEEDS", defaultCount);
   DifferentialRunner runner;
   int failures = 0;
   for (uint32_t seed = first; seed < first + count && failures < 3; ++seed) {

@@ -1,4 +1,4 @@
 function FIB(N)
   if N < 2 then return N else return FIB(N - 1) + FIB(N - 2) end
 end
-F = FIB(25)
+F = FIB(27)

@@ -2,4 +2,4 @@ FUNCTION FIB(N);
 BEGIN
   IF N < 2 THEN RESULT := N ELSE RESULT := FIB(N - 1) + FIB(N - 2)
 END;
-F := FIB(25);
+F := FIB(27);

@@ -1,0 +1,2 @@
+I := 0;
+FOR I := 1 TO 2000000 DO DOOR.RX := DOOR.RX + 0.5;

@@ -1,0 +1,4 @@
+local function FIB(N)
+  if N < 2 then return N else return FIB(N - 1) + FIB(N - 2) end
+end
+local F = FIB(27)

@@ -1,0 +1,47 @@
+#pragma once
+// The player's command line:
+//   qelplayer [options] [GAME.qelf] [/TESTMODE]
+// Parsing never exits or prints; the caller decides what a bad line means.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qel {
+
+struct ScreenshotAt {
+  int64_t step = 0;
+  std::string file;
+};
+
+struct PlayerOptions {
+  std::string game;         // empty: discover it
+  bool testMode = false;    // "/TESTMODE" (any case) after the game, or alone
+  std::optional<bool> windowed;  // --windowed / --fullscreen, for this run only
+  bool headless = false;
+  std::optional<int64_t> frames;
+  std::string screenshot;
+  std::vector<ScreenshotAt> screenshotsAt;
+  bool skipLogos = false;
+  std::string replay, record;
+  std::string audioOut;
+  std::optional<uint32_t> seed;
+  std::optional<double> now;
+  std::optional<int64_t> scriptBudget;
+  bool help = false;
+  bool version = false;
+
+  // The replay's steps are counted, not timed.
+  bool VirtualClock() const { return headless || !replay.empty(); }
+};
+
+struct ParsedOptions {
+  PlayerOptions options;
+  std::string error;  // empty when the line was understood
+};
+
+ParsedOptions ParsePlayerOptions(const std::vector<std::string>& args);
+const char* PlayerHelpText();
+const char* PlayerVersionText();
+
+}  // namespace qel
