@@ -2,6 +2,7 @@
 //   qeltool dump GAME.qelf
 //   qeltool pack TEXT -o GAME.qelf
 //   qeltool state FILE [--game GAME.qelf]
+//   qeltool lint GAME.qelf
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include "elements/qel_db.h"
 #include "elements/state_stream.h"
 #include "file_io.h"
+#include "lint.h"
 #include "qeltool_render.h"
 
 namespace qel {
@@ -23,6 +25,7 @@ int Usage() {
                "usage: qeltool dump GAME.qelf\n"
                "       qeltool pack TEXT -o GAME.qelf\n"
                "       qeltool state FILE [--game GAME.qelf]\n"
+               "       qeltool lint GAME.qelf\n"
                "       qeltool archive list|extract|add ...\n"
                "       qeltool font TTF PIXELSIZE NAME -o ARCHIVE [--first N] [--count N]\n");
   return 2;
@@ -127,6 +130,14 @@ int State(const std::vector<std::string>& args) {
   return 0;
 }
 
+// One problem a line, "PATH: message"; status 1 when there is any.
+int Lint(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage();
+  std::vector<LintProblem> problems = LintGame(args[0]);
+  for (const LintProblem& p : problems) std::printf("%s: %s\n", p.path.c_str(), p.message.c_str());
+  return problems.empty() ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace qel
 
@@ -137,6 +148,7 @@ int main(int argc, char** argv) {
   if (command == "dump") return qel::Dump(args);
   if (command == "pack") return qel::Pack(args);
   if (command == "state") return qel::State(args);
+  if (command == "lint") return qel::Lint(args);
   if (command == "archive") return RunArchiveCommand(argc - 1, argv + 1);
   if (command == "font") return RunFontCommand(argc - 1, argv + 1);
   return qel::Usage();

@@ -80,12 +80,12 @@ std::string FontRecord() {
   return out;
 }
 
-struct ImageSpec {
+struct ImagePlan {
   int picture, layer;
   double x, y, scale, angle;
   uint32_t colour;
 };
-struct TextSpec {
+struct TextPlan {
   double x, y;
   std::string line1, line2;
 };
@@ -113,12 +113,12 @@ int main(int argc, char** argv) {
 
   std::mt19937 rng(4242);
   std::uniform_real_distribution<double> ux(0, 1024), uy(0, 768), ua(0, 360), us(0.5, 1.5);
-  std::vector<ImageSpec> images;
+  std::vector<ImagePlan> images;
   for (int i = 0; i < kImages; ++i)
     images.push_back({i % kPictures, i * kLayers / kImages, std::floor(ux(rng)), std::floor(uy(rng)),
                       std::nearbyint(us(rng) * 1000) / 1000, std::nearbyint(ua(rng) * 1000) / 1000,
                       0xC0FFFFFFu});
-  std::vector<TextSpec> texts;
+  std::vector<TextPlan> texts;
   for (int i = 0; i < kTexts; ++i)
     texts.push_back({std::floor(ux(rng) * 0.8), std::floor(uy(rng) * 0.9), "Score " + std::to_string(i * 37),
                      "Level " + std::to_string(i)});
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
   rt.services.images = &cache;
   rt.shell.ImmediateImageLoad = true;
   auto* screen = static_cast<TQelScreen*>(db.CreateChild("TQelScreen"));
-  for (const ImageSpec& s : images) {
+  for (const ImagePlan& s : images) {
     auto* im = static_cast<TQelImage*>(screen->CreateChild("TQelImage"));
     im->SetImImage("pic" + std::to_string(s.picture) + ".tga");
     im->rX = s.x;
@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
     im->Color = s.colour;
     im->SetOrder(s.layer);
   }
-  for (const TextSpec& s : texts) {
+  for (const TextPlan& s : texts) {
     auto* t = static_cast<TQelText*>(screen->CreateChild("TQelText"));
     t->SetSizeX(200);
     t->SizeY = 40;
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
     pictures.push_back(cache.TextureOf(cache.RequestImage("pic" + std::to_string(p) + ".tga", true)));
   auto directPass = [&] {
     for (int layer = 0; layer < kLayers; ++layer) {
-      for (const ImageSpec& s : images) {
+      for (const ImagePlan& s : images) {
         if (s.layer != layer) continue;
         const double h = kSide * s.scale / 2, a = s.angle * kDegToRad, c = std::cos(a), sn = std::sin(a);
         TPoint4 q;
@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
         canvas.TexMap(pictures[static_cast<size_t>(s.picture)], q, TGfxPattern(0), TColor4(s.colour), fxBlend);
       }
       if (layer != kLayers - 1) continue;
-      for (const TextSpec& s : texts) {
+      for (const TextPlan& s : texts) {
         canvas.SetAntialias(false);
         font->TextOut(s.line1, s.x, s.y, 0xFFFFFFFFu, 0, fxBlend);
         canvas.SetAntialias(false);

@@ -142,6 +142,7 @@ class TQelText : public TSizedElement {
   ~TQelText() override;
   const ElementClass& Class() const override;
   std::optional<double> TextWidthForScripts() const override;
+  bool GetValue(const ByteString& name, Variant& value) override;
   TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
   void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
   void SetSizeX(int32_t v) override { SizeX = v; Relayout(); }

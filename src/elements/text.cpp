@@ -97,6 +97,15 @@ std::optional<double> TQelText::TextWidthForScripts() const {
   return font->TextWidth(Text);
 }
 
+// A TrueType text not rendered yet has no width: the byte 0.
+bool TQelText::GetValue(const ByteString& name, Variant& value) {
+  if (name == "TEXTSZ" && TrueTypePath() && !SystemTexture) {
+    value = Variant::Byte(0);
+    return true;
+  }
+  return TQelElement::GetValue(name, value);
+}
+
 void TQelText::Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) {
   if (!Loaded) LoadRes();
   if (layer < OrderMin() || layer > OrderMax()) return;  // nothing of this subtree is on other layers

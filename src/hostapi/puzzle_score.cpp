@@ -71,10 +71,14 @@ bool IsLevelScreen(const TQelElement& e) {
   return e.Id.find_first_not_of("0123456789", 5) == ByteString::npos;
 }
 
+// Active := 1, Pos := 0 and its exStart runs; other kinds only take the values.
 void StartAnimation(TQelElement* e) {
+  if (auto* anim = dynamic_cast<TQelAnim*>(e)) {
+    anim->Start();
+    return;
+  }
   WriteInteger(e, "ACTIVE", 1);
   WriteInteger(e, "POS", 0);
-  if (auto* anim = dynamic_cast<TQelAnim*>(e)) anim->RunScript(anim->exStart.prepared, nullptr);
 }
 
 }  // namespace

@@ -108,8 +108,12 @@ void StackStep(TQelImage& controller, const StackRules& rules, PuzzleOutlets* ou
     v = 0;
   }
   if (t == 2) {
-    if (rules.tower ? y >= rules.dropFrom : y > rules.dropFrom) t = 3;
-    else SetY(disc, y += 5);
+    if (rules.tower ? y >= rules.dropFrom : y > rules.dropFrom) {
+      t = 3;
+    } else {
+      y += 5;
+      SetY(disc, y);
+    }
   }
   if (t == 4) {
     y += 10;

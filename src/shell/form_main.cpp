@@ -151,6 +151,7 @@ void TFormMain::ConnectServices(const std::filesystem::path& gameDir) {
   s.audio = &audio_;
   s.canvas = canvas_.get();
   s.fonts = fonts_.get();
+  s.textures = images_.get();  // pies and system-font texts make their own textures
   s.archive = &resDb_;
   s.textures = images_.get();
   particleManager_.canvas = canvas_.get();

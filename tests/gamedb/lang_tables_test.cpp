@@ -45,6 +45,9 @@ TEST(EscapedText, GroupsForUnitsFrom128) {
   EXPECT_EQ(e, ByteString("A\x01\x16\x04\x01\xff\x00\x7f\x01\x16\x4e", 11));
   EXPECT_EQ(EscapedToUtf16(e), text);
   EXPECT_EQ(EscapedToUtf16(ByteString("ab\x01\x16", 4)), u"ab");  // a group cut short ends the text
+  // Unit 1 would open a group as a lone byte, so it travels in one.
+  EXPECT_EQ(Utf16ToEscaped(u"\x01z"), ByteString("\x01\x01\x00z", 4));
+  EXPECT_EQ(EscapedToUtf16(Utf16ToEscaped(u"\x01z")), u"\x01z");
   EXPECT_EQ(LastEscapedCharSize(e), 3u);
   EXPECT_EQ(LastEscapedCharSize("ab"), 1u);
   EXPECT_EQ(LastEscapedCharSize(""), 0u);

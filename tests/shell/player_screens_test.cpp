@@ -159,6 +159,20 @@ TEST_F(Screens, AFullSwitchThroughTheLoadingScreen) {
   EXPECT_TRUE(Near(s3.At(600, 400), kSecond));
 }
 
+TEST_F(Screens, ExitGameClosesAfterTheExitScript) {
+  WriteRoom({{"IniFile", "\"settings.ini\""},
+             {"exKeyDown", "ROOM.F1.hxColor := 65280; ExitGame;"},
+             {"exExit", "SetIni('Def', 'Bye', IntToStr(ROOM.F1.hxColor));"}});
+  std::ofstream(dir / "settings.ini") << "[Def]\r\nFS=0\r\n";
+  const RunResult r = Play("4 key 27\n", "--screenshot-at 3:s3.png --screenshot-at 6:s6.png --screenshot end.png", 50);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir / "s3.png"));
+  // The step after the key closed the game: nothing later was drawn.
+  EXPECT_FALSE(fs::exists(dir / "s6.png"));
+  EXPECT_FALSE(fs::exists(dir / "end.png"));
+  EXPECT_NE(Read(dir / "settings.ini").find("Bye=65280"), std::string::npos) << Read(dir / "settings.ini");
+}
+
 TEST_F(Screens, ARecordedRunReplaysPictureForPicture) {
   WriteRoom({{"exMouseDown", "ROOM.F5.hxColor := Random(16777216);"}},
             {{"exMouseIn", Paint(1, "65280")}, {"exMouseOut", Paint(1, "16711680")}});
