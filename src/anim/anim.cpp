@@ -6,6 +6,7 @@
 #include "anim/frame_table.h"
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
+#include "render/gfx_images.h"
 
 namespace qel {
 
@@ -26,7 +27,14 @@ void TQelAnim::SetMorph(bool v) {
   RebuildFrames();
 }
 
-void TQelAnim::SetImBack(const ByteString& name) { ImBack = name; }
+// The background takes the size of its picture when the picture is there.
+void TQelAnim::SetImBack(std::string_view name) {
+  Background.Request(runtime(), name);
+  if (const TGfxImage* picture = Background.Available(runtime())) {
+    SizeX = picture->PatternWidth;
+    SizeY = picture->PatternHeight;
+  }
+}
 
 void TQelAnim::RebuildFrames() {
   // While a game file or a saved state is read the keys are not complete;

@@ -1,6 +1,7 @@
 #include "anim/anim_keys.h"
 
 #include "elements/kinds.h"
+#include "render/gfx_images.h"
 
 namespace qel {
 
@@ -37,7 +38,10 @@ std::vector<AnimKey> GatherKeys(const TQelAnim& anim, const PictureLookup& pictu
   return keys;
 }
 
-// Until images hold cache entries no picture counts as loaded.
-std::optional<SpritePicture> CachedPicture(const TQelImage&) { return std::nullopt; }
+std::optional<SpritePicture> CachedPicture(const TQelImage& image) {
+  const TGfxImage* texture = image.Image.Available(image.runtime());
+  if (!texture) return std::nullopt;
+  return SpritePicture{image.Image.Entry(), texture->PatternWidth, texture->PatternHeight};
+}
 
 }  // namespace qel

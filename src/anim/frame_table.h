@@ -19,14 +19,14 @@ struct TQelIm;
 // A loaded picture as the table needs it: which cache entry, and the size of
 // one pattern.
 struct SpritePicture {
-  const TQelIm* entry = nullptr;
+  TQelIm* entry = nullptr;
   int width = 0, height = 0;
 };
 
 // One drawn sprite of one frame. X and Y are the sprite's centre relative to
 // the animation's absolute position.
 struct AnimSprite {
-  const TQelIm* Image = nullptr;
+  TQelIm* Image = nullptr;
   int32_t Frame = 0;  // pattern; -1 before direction patterns are chosen
   double X = 0, Y = 0;
   double Scale = 1, Angle = 0;

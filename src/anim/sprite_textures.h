@@ -9,8 +9,8 @@ class TGfxImage;
 class TQelAnim;
 struct TQelIm;
 
-const TGfxImage* SpriteTexture(Runtime& runtime, const TQelIm* entry);
+const TGfxImage* SpriteTexture(Runtime& runtime, TQelIm* entry);
 // The animation's background picture (ImBack), when it is loaded.
-const TGfxImage* BackTexture(const TQelAnim& anim);
+const TGfxImage* BackTexture(TQelAnim& anim);
 
 }  // namespace qel

@@ -362,7 +362,7 @@ ElementClass AnimClass() {
   using A = TQelAnim;
   return MakeClass("TQelAnim", {
       KeyProp(), IdProp(), XProp(), YProp(), VisProp(),
-      StringSet<&A::ImBack, &A::SetImBack>("ImBack"), SizeXProp(), SizeYProp(),
+      PictureProp<&A::Background, &A::SetImBack>("ImBack"), SizeXProp(), SizeYProp(),
       Ordinal<&A::hxDrawFx>("hxDrawFx", PropType::Cardinal), Ordinal<&A::Agro>("Agro", PropType::Integer),
       Ordinal<&A::Modal>("Modal", PropType::Boolean), OrdinalSet<&A::Pos, &A::SetPosition>("Pos", PropType::Integer),
       OrdinalSet<&A::Morph, &A::SetMorph>("Morph", PropType::Boolean), Ordinal<&A::Rep>("Rep", PropType::Boolean),

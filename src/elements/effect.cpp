@@ -74,7 +74,7 @@ void TQelEffect::Render(int32_t layer, uint32_t colour, double offsetX, double o
   ParticleManager* manager = runtime().services.particles;
   if (layer != Order() || !system_ || !canvas || !manager) return;
   canvas->SetAntialias(true);
-  system_->Draw(*canvas, manager->texture, static_cast<float>(RoundHalfEven(offsetX)),
+  system_->Draw(*canvas, manager->Texture(runtime().services.images), static_cast<float>(RoundHalfEven(offsetX)),
                 static_cast<float>(RoundHalfEven(offsetY)), 0xFF000000u | hxColor, kBackBufferWidth,
                 kBackBufferHeight);
 }

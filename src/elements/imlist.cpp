@@ -21,7 +21,7 @@ int32_t CellSize(int32_t size, int32_t cells, int32_t space) {
 }
 
 // The picture an entry's image element shows, when it is loaded.
-const TGfxImage* EntryTexture(const TQelImage&) { return nullptr; }
+const TGfxImage* EntryTexture(const TQelImage& image) { return image.Image.Texture(image.runtime()); }
 
 }  // namespace
 

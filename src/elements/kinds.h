@@ -278,7 +278,7 @@ class TQelAnim : public TSizedElement {
   bool GetValue(const ByteString& name, Variant& value) override;
   void SetPosition(int32_t v);  // the Pos setter: bounded by the frame count
   void SetMorph(bool v);
-  void SetImBack(const ByteString& name);
+  void SetImBack(std::string_view name);
   void RebuildFrames();
   void DrawFrame(int32_t index, uint32_t colour, double x, double y);
   int32_t FrameCount() const;
@@ -287,7 +287,7 @@ class TQelAnim : public TSizedElement {
   void Start();
   void Play();
 
-  ByteString ImBack;
+  PictureRef Background;  // ImBack
   uint32_t hxDrawFx = 1;
   int32_t Agro = 0;
   bool Modal = false;

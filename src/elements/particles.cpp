@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "gamedb/image_cache.h"
 #include "render/gfx_canvas.h"
 #include "render/gfx_images.h"
 
@@ -266,6 +267,13 @@ void TXParticleSystem::Draw(TGfxCanvas& canvas, const TGfxImage* texture, float 
     const float frame = std::isfinite(p.frame) ? std::clamp(p.frame, -1e9f, 1e9f) : 0.0f;
     canvas.DrawRotated(texture, px, py, p.spin, p.size, mask & argb, static_cast<int>(frame), params_.drawFx);
   }
+}
+
+const TGfxImage* ParticleManager::Texture(ImageCache* cache) {
+  if (texture) return texture;
+  if (!cache) return nullptr;
+  if (!picture_) picture_ = cache->RequestImage("particles.bmp", true);
+  return cache->TextureOf(picture_);
 }
 
 }  // namespace qel

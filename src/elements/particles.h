@@ -8,8 +8,10 @@
 
 namespace qel {
 
+class ImageCache;
 class TGfxCanvas;
 class TGfxImage;
+struct TQelIm;
 
 // The effect file: emitter parameters, little-endian, angles in radians,
 // times in seconds, distances in pixels.
@@ -108,12 +110,19 @@ class TXParticleSystem {
 };
 
 // What every particle system of a game shares: the canvas and the particle
-// picture. The database sets the picture when it loads a game and again at
-// every screen switch.
+// picture "particles.bmp". The player hands over the picture's texture for
+// each frame; without it the picture is asked of the image cache the first
+// time it is drawn and kept for good (forced pictures are never dropped).
 class ParticleManager {
  public:
   TGfxCanvas* canvas = nullptr;
   const TGfxImage* texture = nullptr;
+
+  // The picture for drawing now, or nil without one.
+  const TGfxImage* Texture(ImageCache* cache);
+
+ private:
+  TQelIm* picture_ = nullptr;
 };
 
 // Pool size of effect elements; more would be hostile rather than pretty.

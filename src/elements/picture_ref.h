@@ -19,6 +19,8 @@ class PictureRef {
   // there is no cache; empty without a name.
   ByteString Name() const;
   bool HasEntry() const;
+  // The cache entry itself (animation frames keep it per sprite).
+  TQelIm* Entry() const { return entry_; }
   // The texture for drawing: the cache stamps the use and may reload it.
   const TGfxImage* Texture(Runtime& runtime) const;
   // The texture as it is, without stamping (sizes, hit tests).

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "elements/particles.h"
+
 namespace qel {
 
 TQelDB::TQelDB(Runtime* runtime) : stars_(std::make_unique<StarPool>()) {
@@ -15,6 +17,7 @@ TQelDB::~TQelDB() {
   // The tree must go while the runtime that registers its handles still exists.
   Clear();
   if (runtime_->services.lang == &lang_) runtime_->services.lang = nullptr;
+  if (particles_ && runtime_->services.particles == particles_.get()) runtime_->services.particles = nullptr;
   DetachFromRuntime();
 }
 

@@ -17,6 +17,7 @@
 
 namespace qel {
 
+class ParticleManager;
 struct TQelIm;
 
 // What only the player can do for the root. Unset hooks are skipped.
@@ -142,6 +143,7 @@ class TQelDB : public TQelElement {
   LangTables lang_;
   bool saveOpen_ = false;
   std::unique_ptr<StarPool> stars_;
+  std::unique_ptr<ParticleManager> particles_;  // made by LoadGame when nobody gave one
   TQelIm* glyphPicture_ = nullptr;
 };
 

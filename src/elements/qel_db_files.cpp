@@ -6,6 +6,7 @@
 
 #include "base/variant.h"
 #include "elements/game_file.h"
+#include "elements/particles.h"
 #include "elements/qel_db.h"
 #include "gamedb/atomic_file.h"
 #include "render/gfx_fonts.h"
@@ -20,6 +21,11 @@ bool TQelDB::LoadGame(const std::filesystem::path& gameFile) {
   if (!data) return true;  // no game: nothing to load, nothing to report
   if (auto files = Files()) {
     if (auto log = files->ForWrite("brannoc.err")) runtime().errorLog = *log;
+  }
+  // Effects make their particle systems while the file is read.
+  if (runtime().services.canvas && !runtime().services.particles) {
+    particles_ = std::make_unique<ParticleManager>();
+    runtime().services.particles = particles_.get();
   }
   bool ok = LoadGameData(*this, *data);
   if (GameDir* dir = runtime().services.dir) {

@@ -10,7 +10,7 @@ namespace qel {
 namespace {
 
 // Stand-ins for cache entries: only their identity matters to the table.
-const TQelIm* Entry(int n) { return reinterpret_cast<const TQelIm*>(static_cast<uintptr_t>(0x1000 * n)); }
+TQelIm* Entry(int n) { return reinterpret_cast<TQelIm*>(static_cast<uintptr_t>(0x1000 * n)); }
 
 KeySprite Sprite(const char* id, double x, double y, int picture = 1, int w = 20, int h = 10) {
   KeySprite s;

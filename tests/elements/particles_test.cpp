@@ -9,6 +9,7 @@
 #include "elements/kinds.h"
 #include "elements/particles.h"
 #include "elements/qel_db.h"
+#include "render/res_db.h"
 #include "recording_host.h"
 
 namespace qel {
@@ -281,6 +282,21 @@ TEST_F(EffectTest, TheFileIsFoundAsGamesSpellItAndReadFromItsStart) {
   EXPECT_TRUE(effect->System()->Emitting());  // an active effect starts on its new file
   effect->SetEffectFN("..\\fx\\smoke.eff");  // outside the game: not read
   EXPECT_EQ(effect->System()->Params().emission, 0);
+}
+
+TEST_F(EffectTest, AFileMissingOnDiskIsReadFromTheArchive) {
+  test::ScratchDir dir;
+  TResDb archive;
+  archive.SetFileName((dir.path() / "game.res").string());
+  archive.SetOpenMode(TOpenMode::opUpdate);
+  ASSERT_TRUE(archive.OpenTable());
+  ASSERT_TRUE(archive.WriteRecord("fx\\spark.eff", 0, Fountain(75).str().substr(0, 20)));
+  GameDir games(dir.path());
+  db.runtime().services.dir = &games;
+  db.runtime().services.archive = &archive;
+  effect->SetEffectFN("FX\\SPARK.EFF");
+  EXPECT_EQ(effect->System()->Params().emission, 75);
+  EXPECT_EQ(effect->System()->Params().lifetime, 0);  // past the end of a short record: zero
 }
 
 TEST_F(EffectTest, WithoutAManagerThereIsNoSystem) {

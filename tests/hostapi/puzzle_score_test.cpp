@@ -74,6 +74,8 @@ class Progress : public Scoring {
     back = Make(panel, "Prb");
     frame = Make(panel, "Prf");
     anim = Make<TQelAnim>(panel, "Pran");
+    // Ten frames: Pos is bounded by the frame count.
+    static_cast<TQelAnKey*>(anim->CreateChild("TQelAnKey"))->SetCount(9);
     anim->SetScript(anim->exStart, "SELF.TAG := SELF.TAG + 's';");
   }
   void FindEverything() {
