@@ -19,7 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The parts of a small game a case may change; the defaults lint clean.
-struct GameSpec {
+struct TestGame {
   std::string initScreen = "1", loadingScreen = "0";
   std::string lang = "eng.lng", soundFile = "sounds.ini", fileFonts = "game.res";
   std::string rootScript =
@@ -42,7 +42,7 @@ struct GameSpec {
 
 std::string Script(const std::string& source) { return "<<<\n" + source + ">>>"; }
 
-std::string GameText(const GameSpec& g) {
+std::string GameText(const TestGame& g) {
   return "TQelDB {\n Key = 0\n Id = \"G\"\n X = 0\n Y = 0\n Vis = True\n CurKey = 9\n InitScreen = " +
          g.initScreen + "\n exVarRS = \"\"\n exInit = " + Script(g.rootScript) +
          "\n exAfterLoad = \"\"\n exMouseDown = \"\"\n exMouseUp = \"\"\n exUpdate = \"\"\n exProcess = \"\"\n"
@@ -95,10 +95,10 @@ class Lint : public ::testing::Test {
   }
 
   // The problems of the game, one "PATH: message" each.
-  std::vector<std::string> Run(const GameSpec& spec) {
+  std::vector<std::string> Run(const TestGame& game) {
     ByteString file;
     std::vector<TextProblem> problems;
-    EXPECT_TRUE(PackGame(GameText(spec), file, problems)) << (problems.empty() ? "" : problems[0].message);
+    EXPECT_TRUE(PackGame(GameText(game), file, problems)) << (problems.empty() ? "" : problems[0].message);
     std::ofstream(dir_ / "game.qelf", std::ios::binary) << file;
     std::vector<std::string> lines;
     for (const LintProblem& p : LintGame(dir_ / "game.qelf")) lines.push_back(p.path + ": " + p.message);
@@ -112,12 +112,12 @@ using Lines = std::vector<std::string>;
 
 TEST_F(Lint, CleanGameHasNoProblemsAndLeavesTheDirectoryAlone) {
   auto before = std::distance(fs::recursive_directory_iterator(dir_), {});
-  EXPECT_EQ(Run(GameSpec{}), Lines{});
+  EXPECT_EQ(Run(TestGame{}), Lines{});
   EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir_), {}), before + 1);  // only game.qelf
 }
 
 TEST_F(Lint, ReportsScriptErrorsAndUnknownCalls) {
-  GameSpec g;
+  TestGame g;
   g.rootScript += "X := (1 + ;\nNoSuchFn(1);\nGreet2();\n";
   Lines got = Run(g);
   ASSERT_EQ(got.size(), 3u) << ::testing::PrintToString(got);
@@ -125,7 +125,7 @@ TEST_F(Lint, ReportsScriptErrorsAndUnknownCalls) {
   EXPECT_EQ(got[1], "QELDB: exInit: NOSUCHFN is neither a host function nor a routine the script declares");
   EXPECT_EQ(got[2], "QELDB: exInit: GREET2 is neither a host function nor a routine the script declares");
 
-  g = GameSpec{};
+  g = TestGame{};
   g.doorScript = "BEGIN X := 1;\n";
   got = Run(g);
   ASSERT_EQ(got.size(), 1u) << ::testing::PrintToString(got);
@@ -138,7 +138,7 @@ TEST_F(Lint, ReportsScriptErrorsAndUnknownCalls) {
 }
 
 TEST_F(Lint, ReportsMissingScriptFiles) {
-  GameSpec g;
+  TestGame g;
   g.rootScript = "INCLUDE 'lib\\\\missing.txt';\n";
   Lines got = Run(g);
   ASSERT_EQ(got.size(), 1u) << ::testing::PrintToString(got);
@@ -147,33 +147,33 @@ TEST_F(Lint, ReportsMissingScriptFiles) {
 
 TEST_F(Lint, ReportsMissingFilesOfEveryKind) {
   struct Case {
-    void (*plant)(GameSpec&);
+    void (*plant)(TestGame&);
     const char* line;
   } cases[] = {
-      {[](GameSpec& g) { g.imBack = "pics\\\\none.png"; }, "QELDB.Room: ImBack: picture \"pics\\none.png\" not found"},
+      {[](TestGame& g) { g.imBack = "pics\\\\none.png"; }, "QELDB.Room: ImBack: picture \"pics\\none.png\" not found"},
       // Windows drops a trailing dot; the player's directory does not.
-      {[](GameSpec& g) { g.imImage = "pics\\\\door.png."; },
+      {[](TestGame& g) { g.imImage = "pics\\\\door.png."; },
        "QELDB.Room.Door: imImage: picture \"pics\\door.png.\" not found"},
-      {[](GameSpec& g) { g.font = "Serif12"; },
+      {[](TestGame& g) { g.font = "Serif12"; },
        "QELDB.Room.Door.Sign: Font: font \"Serif12\" is not in the resource archive"},
-      {[](GameSpec& g) { g.textId = "Menu.Start"; }, "QELDB.Room.Door.Sign: TextId: language key \"Menu.Start\" not found"},
-      {[](GameSpec& g) { g.effect = "fx\\\\none.psi"; }, "QELDB.Room.Sparks: EffectFN: effect file \"fx\\none.psi\" not found"},
-      {[](GameSpec& g) { g.rootScript += "PlaySnd('bang');\n"; },
+      {[](TestGame& g) { g.textId = "Menu.Start"; }, "QELDB.Room.Door.Sign: TextId: language key \"Menu.Start\" not found"},
+      {[](TestGame& g) { g.effect = "fx\\\\none.psi"; }, "QELDB.Room.Sparks: EffectFN: effect file \"fx\\none.psi\" not found"},
+      {[](TestGame& g) { g.rootScript += "PlaySnd('bang');\n"; },
        "QELDB: exInit: sound \"bang\" is not in the sound table"},
-      {[](GameSpec& g) { g.rootScript += "PlaySnd('gone');\n"; },
+      {[](TestGame& g) { g.rootScript += "PlaySnd('gone');\n"; },
        "QELDB: exInit: sound file \"sounds\\gone.wav\" of \"gone\" not found"},
       // Two folders that differ only in case are one folder on Windows.
-      {[](GameSpec& g) { g.rootScript += "PlaySnd('Music.alt');\n"; },
+      {[](TestGame& g) { g.rootScript += "PlaySnd('Music.alt');\n"; },
        "QELDB: exInit: sound file \"sounds\\alt.ogg\" of \"Music.alt\" not found"},
-      {[](GameSpec& g) { g.rootScript += "T := GetText('Bye');\n"; }, "QELDB: exInit: language key \"Bye\" not found"},
-      {[](GameSpec& g) { g.doorScript += "SIGN.TEXT := \"Menu.Quit\";\n"; },
+      {[](TestGame& g) { g.rootScript += "T := GetText('Bye');\n"; }, "QELDB: exInit: language key \"Bye\" not found"},
+      {[](TestGame& g) { g.doorScript += "SIGN.TEXT := \"Menu.Quit\";\n"; },
        "QELDB.Room.Door: exMouseDown: language key \"Menu.Quit\" not found"},
-      {[](GameSpec& g) { g.lang = "fr.lng"; }, "QELDB: language file (Lang) \"fr.lng\" not found"},
-      {[](GameSpec& g) { g.soundFile = "snd.ini"; }, "QELDB: sound table (SoundFile) \"snd.ini\" not found"},
-      {[](GameSpec& g) { g.fileFonts = "fonts.res"; }, "QELDB: resource archive (FileFonts) \"fonts.res\" not found"},
+      {[](TestGame& g) { g.lang = "fr.lng"; }, "QELDB: language file (Lang) \"fr.lng\" not found"},
+      {[](TestGame& g) { g.soundFile = "snd.ini"; }, "QELDB: sound table (SoundFile) \"snd.ini\" not found"},
+      {[](TestGame& g) { g.fileFonts = "fonts.res"; }, "QELDB: resource archive (FileFonts) \"fonts.res\" not found"},
   };
   for (const Case& c : cases) {
-    GameSpec g;
+    TestGame g;
     c.plant(g);
     Lines got = Run(g);
     // A missing table or archive also loses what was in it.
@@ -186,7 +186,7 @@ TEST_F(Lint, ReportsMissingFilesOfEveryKind) {
 }
 
 TEST_F(Lint, ReportsScreenKeysAndSwitchesThatNoElementHas) {
-  GameSpec g;
+  TestGame g;
   g.initScreen = "99";
   g.loadingScreen = "98";
   g.screenScript += "FastSetScreen(QELDB.HALL);\n";
@@ -196,7 +196,7 @@ TEST_F(Lint, ReportsScreenKeysAndSwitchesThatNoElementHas) {
 }
 
 TEST_F(Lint, ReportsElementPathsThatDoNotResolve) {
-  GameSpec g;
+  TestGame g;
   g.rootScript += "QELDB.ROOM.WINDOW.VIS := TRUE;\nT := QELDB.ROOM.DOOR.COLOUR;\nT := QELDB.ROOM.DOOR.SIGN.X;\n";
   g.doorScript += "..VIS := FALSE;\n...X := 1;\nPARENT.NOTHING := 1;\n";
   EXPECT_EQ(Run(g), (Lines{
