@@ -78,10 +78,10 @@ class Variant {
   ByteString ToString() const;  // every kind has a text; Empty gives ""
 
   // In-place setters for hot paths: no temporary, string storage kept.
-  void SetInteger(int32_t v) { kind_ = VarKind::Integer; int_ = v; str_.clear(); }
-  void SetInt64(int64_t v) { kind_ = VarKind::Int64; int_ = v; str_.clear(); }
-  void SetBoolean(bool v) { kind_ = VarKind::Boolean; int_ = v ? 1 : 0; str_.clear(); }
-  void SetFloat(double v) { kind_ = VarKind::Float; float_ = v; str_.clear(); }
+  void SetInteger(int32_t v) { kind_ = VarKind::Integer; int_ = v; DropText(); }
+  void SetInt64(int64_t v) { kind_ = VarKind::Int64; int_ = v; DropText(); }
+  void SetBoolean(bool v) { kind_ = VarKind::Boolean; int_ = v ? 1 : 0; DropText(); }
+  void SetFloat(double v) { kind_ = VarKind::Float; float_ = v; DropText(); }
   // Back to Empty, keeping the string storage.
   void Reset() { kind_ = VarKind::Empty; int_ = 0; float_ = 0; str_.clear(); }
   // Text of a String value, for in-place edits.
@@ -91,6 +91,10 @@ class Variant {
   bool operator==(const Variant& other) const;
 
  private:
+  // Numbers carry no text; only a value that was a String has any to drop.
+  void DropText() {
+    if (!str_.empty()) str_.clear();
+  }
   Variant(VarKind kind, int64_t v) : kind_(kind), int_(v) {}
   Variant(VarKind kind, double v) : kind_(kind), float_(v) {}
 

@@ -472,6 +472,7 @@ ExprUnit Compiler::CompileUnit(TokenRange r) {
     // One token after a complete expression is read past and ignored; two
     // or more make the expression fail.
     u.trailing = !p.failed && p.pos + 1 < r.size();
+    if (u.root) FlattenTree(*u.root);
   }
   --depth_;
   u.depth = u.root ? u.root->depth : 0;

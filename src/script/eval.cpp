@@ -115,7 +115,71 @@ void Machine::ApplyGeneral(uint8_t code, Variant& out, Variant& right) {
 // Arithmetic on variables and constants, the stuff of loops, without a
 // Variant for each partial result. It reads only existing variables and
 // calls nothing, so when it gives up the general path may start over.
-bool Machine::EvalNum(const ExprNode& n, Num& v) { return fast_ && NumOf(n, v); }
+bool Machine::EvalNum(const ExprNode& n, Num& v) {
+  if (!fast_) return false;
+  return n.flat ? RunFlat(*n.flat, v) : NumOf(n, v);
+}
+
+// Finds every plain operand of the code for the list as it is now; false
+// when one is no variable (the general path then reads it).
+bool Machine::BindFlat(const NumCode& code) {
+  for (size_t k = 0; k < code.leaves.size(); ++k) {
+    const ExprNode& leaf = *code.leaves[k];
+    int i = -1;
+    if (!leaf.idx1 && (i = FindSlot(leaf.name, leaf.var)) < 0) return false;
+    code.slots[k] = i;  // -1: an array element, found at each run
+  }
+  code.target = -1;
+  code.bound = calc_.vars_.stamp();
+  return true;
+}
+
+namespace {
+
+// Two Integers, the usual operands of loops: FastNum's results without its
+// general case analysis. False for what FastNum must decide.
+inline bool IntPair(uint8_t code, int64_t x, int64_t y, Num& out) {
+  int64_t v;
+  switch (code) {
+    case tkPlus: v = x + y; break;
+    case tkMinus: v = x - y; break;
+    case tkStar: v = x * y; break;
+    case tkAnd: v = x & y; break;
+    case tkOr: v = x | y; break;
+    case tkXor: v = x ^ y; break;
+    default: return false;
+  }
+  out.kind = FitsInt32(v) ? VarKind::Integer : VarKind::Int64;
+  out.i = v;
+  return true;
+}
+
+}  // namespace
+
+bool Machine::RunFlat(const NumCode& code, Num& out) {
+  const TVarList& vars = calc_.vars_;
+  if (code.bound != vars.stamp() && !BindFlat(code)) return false;
+  Num* regs = code.regs.data();
+  Num* leaf = regs + code.firstLeaf;
+  const size_t leaves = code.slots.size();
+  for (size_t k = 0; k < leaves; ++k) {
+    int slot = code.slots[k];
+    const Variant* p = slot >= 0 ? &vars[slot].Value : PeekElement(*code.leaves[k]);
+    if (!p || !ToNum(*p, leaf[k])) return false;
+  }
+  for (const NumCode::Ins& in : code.ins) {
+    const Num& l = regs[in.left];
+    const Num& r = regs[in.right];
+    Num& o = regs[in.out];
+    if (l.kind == VarKind::Integer && r.kind == VarKind::Integer && IntPair(in.code, l.i, r.i, o)) continue;
+    if (!FastNum(in.code, l, r, o)) return false;
+  }
+  const Num& result = regs[code.ins.back().out];
+  out.kind = result.kind;
+  out.i = result.i;
+  out.f = result.f;
+  return true;
+}
 
 // Constants and plain variables are read in place, without a call: they
 // are most of the operands of loops.

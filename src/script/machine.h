@@ -112,6 +112,8 @@ class Machine {
   bool SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k);
   const Variant* Peek(const ExprNode& n);
   bool EvalNum(const ExprNode& n, Num& v);
+  bool RunFlat(const NumCode& code, Num& out);
+  bool BindFlat(const NumCode& code);
   bool NumOf(const ExprNode& n, Num& v);
   bool LeafNum(const ExprNode& n, Num& v);
   const Variant* PeekElement(const ExprNode& n);

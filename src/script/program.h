@@ -10,6 +10,7 @@
 
 #include "base/var_list.h"
 #include "elements/script_host.h"
+#include "script/num_code.h"
 #include "script/tokens.h"
 
 namespace qel {
@@ -62,6 +63,8 @@ struct ExprNode {
   // Only number constants, variables and binary operators below: worth
   // trying as plain numbers.
   bool numeric = false;
+  // The top of a numeric subtree: the same arithmetic as flat code.
+  std::unique_ptr<NumCode> flat;
   mutable NameCache var;
   mutable std::vector<NameCache> arraySlots;  // where NAME[k] was, by k
   mutable const void* funcOwner = nullptr;
