@@ -154,11 +154,29 @@ inline bool IntPair(uint8_t code, int64_t x, int64_t y, Num& out) {
   return true;
 }
 
+// Two Floats that are numbers: FastNum's arithmetic without its case
+// analysis; comparisons, NaN and division by zero are left to it.
+inline bool FloatPair(uint8_t code, double x, double y, Num& out) {
+  if (x != x || y != y) return false;
+  switch (code) {
+    case tkPlus: out.f = x + y; break;
+    case tkMinus: out.f = x - y; break;
+    case tkStar: out.f = x * y; break;
+    case tkSlash:
+      if (y == 0) return false;
+      out.f = x / y;
+      break;
+    default: return false;
+  }
+  out.kind = VarKind::Float;
+  return true;
+}
+
 }  // namespace
 
-bool Machine::RunFlat(const NumCode& code, Num& out) {
+// Runs bound code; result points at its value in the registers.
+[[gnu::always_inline]] inline bool Machine::FlatResult(const NumCode& code, const Num*& result) {
   const TVarList& vars = calc_.vars_;
-  if (code.bound != vars.stamp() && !BindFlat(code)) return false;
   Num* regs = code.regs.data();
   Num* leaf = regs + code.firstLeaf;
   const size_t leaves = code.slots.size();
@@ -171,13 +189,40 @@ bool Machine::RunFlat(const NumCode& code, Num& out) {
     const Num& l = regs[in.left];
     const Num& r = regs[in.right];
     Num& o = regs[in.out];
-    if (l.kind == VarKind::Integer && r.kind == VarKind::Integer && IntPair(in.code, l.i, r.i, o)) continue;
+    if (l.kind == VarKind::Integer && r.kind == VarKind::Integer) {
+      if (IntPair(in.code, l.i, r.i, o)) continue;
+    } else if (l.kind == VarKind::Float && r.kind == VarKind::Float) {
+      if (FloatPair(in.code, l.f, r.f, o)) continue;
+    }
     if (!FastNum(in.code, l, r, o)) return false;
   }
-  const Num& result = regs[code.ins.back().out];
-  out.kind = result.kind;
-  out.i = result.i;
-  out.f = result.f;
+  result = &regs[code.ins.back().out];
+  return true;
+}
+
+bool Machine::RunFlat(const NumCode& code, Num& out) {
+  if (code.bound != calc_.vars_.stamp() && !BindFlat(code)) return false;
+  const Num* result;
+  if (!FlatResult(code, result)) return false;
+  out.kind = result->kind;
+  out.i = result->i;
+  out.f = result->f;
+  return true;
+}
+
+// NAME := arithmetic with flat code, its target found with its operands:
+// false, with nothing changed, when the general path must run.
+bool Machine::AssignFlat(const Stmt& s, const NumCode& code) {
+  TVarList& vars = calc_.vars_;
+  if (code.bound != vars.stamp() || code.target < 0) {
+    if (!BindFlat(code)) return false;
+    code.target = FindSlot(s.target, s.var);
+    if (code.target < 0) return false;
+  }
+  if (NeedsUndo(code.target)) return false;
+  const Num* result;
+  if (!FlatResult(code, result)) return false;
+  SetNum(vars[code.target].Value, *result);
   return true;
 }
 

@@ -213,6 +213,7 @@ void Machine::AssignPlain(const Stmt& s) {
 // when the general path must run; nothing has changed then.
 bool Machine::AssignInPlace(const Stmt& s) {
   if (!s.numeric) return false;
+  if (const NumCode* code = s.expr.root->flat.get()) return fast_ && AssignFlat(s, *code);
   Num v;
   if (!EvalNum(*s.expr.root, v)) return false;
   int i = FindSlot(s.target, s.var);

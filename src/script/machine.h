@@ -114,6 +114,8 @@ class Machine {
   bool EvalNum(const ExprNode& n, Num& v);
   bool RunFlat(const NumCode& code, Num& out);
   bool BindFlat(const NumCode& code);
+  bool FlatResult(const NumCode& code, const Num*& result);
+  bool AssignFlat(const Stmt& s, const NumCode& code);
   bool NumOf(const ExprNode& n, Num& v);
   bool LeafNum(const ExprNode& n, Num& v);
   const Variant* PeekElement(const ExprNode& n);
