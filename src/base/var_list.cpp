@@ -106,6 +106,7 @@ void TVarList::PopBack() {
   }
   popped_.push_back(Popped{std::move(items_.back().Name), stamp_});
   items_.pop_back();
+  epoch_ = NextStamp();
   if (earlier_.empty()) {
     stamp_ = NextStamp();
     return;

@@ -42,14 +42,17 @@ inline bool HasDot(const ByteString& name) {
 // through operator[]; replace whole records or use UpdateValue.
 class TVarList {
  public:
-  TVarList() : stamp_(NextStamp()) {}
-  TVarList(const TVarList& other) : items_(other.items_), stamp_(NextStamp()) {}
+  TVarList() : stamp_(NextStamp()), epoch_(NextStamp()) {}
+  TVarList(const TVarList& other) : items_(other.items_), stamp_(NextStamp()), epoch_(NextStamp()) {}
   TVarList& operator=(const TVarList& other) {
     items_ = other.items_;
     Changed();
     return *this;
   }
-  TVarList(TVarList&& other) noexcept : items_(std::move(other.items_)), stamp_(NextStamp()) { other.Changed(); }
+  TVarList(TVarList&& other) noexcept
+      : items_(std::move(other.items_)), stamp_(NextStamp()), epoch_(NextStamp()) {
+    other.Changed();
+  }
   TVarList& operator=(TVarList&& other) noexcept {
     items_ = std::move(other.items_);
     Changed();
@@ -63,6 +66,10 @@ class TVarList {
   // record popped from the end brings back the stamp from before its append,
   // and appending that same name again brings back the one it had.
   uint64_t stamp() const { return stamp_; }
+  // Changes whenever a record is removed or the list is replaced, never on
+  // appends: while it stays, every position keeps its name, and a name that
+  // was absent can only have been appended since.
+  uint64_t epoch() const { return epoch_; }
   int Count() const { return static_cast<int>(items_.size()); }
   const TVar& operator[](int i) const { return items_[i]; }
   TVar& operator[](int i) { return items_[i]; }
@@ -96,6 +103,7 @@ class TVarList {
   void Changed() {
     DropIndex();
     stamp_ = NextStamp();
+    epoch_ = NextStamp();
     earlier_.clear();
     popped_.clear();
   }
@@ -105,6 +113,7 @@ class TVarList {
 
   std::vector<TVar> items_;
   uint64_t stamp_;
+  uint64_t epoch_;
   // Stamps of the shorter lists that appends grew out of, last on top.
   std::vector<uint64_t> earlier_;
   // Records popped since, most recent on top, with the stamp the list had

@@ -604,6 +604,7 @@ ExprPtr Compiler::Identifier(Parse& p) {
     ByteString plain = Readable(arg, false);
     node->argNames.push_back(IsValidName(plain) ? plain : ByteString());
   }
+  node->argVars.resize(node->argNames.size());
   p.pos = close + 1;
   return node;
 }

@@ -441,8 +441,12 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
   // Host calls are the hot path of library-heavy scripts: each nesting level
   // reuses its argument list, and short slot lists stay on the stack.
   const size_t argc = n.args.size();
-  if (hostDepth_ == argLists_.size()) argLists_.push_back(std::make_unique<TVarList>());
-  TVarList& params = *argLists_[hostDepth_];
+  // One list per nesting level and argument count, so that calls of
+  // different arity in one expression do not resize a shared list.
+  const size_t list = hostDepth_ * (kArgListSizes + 1) + std::min(argc, kArgListSizes);
+  if (list >= argLists_.size()) argLists_.resize(list + 1);
+  if (!argLists_[list]) argLists_[list] = std::make_unique<TVarList>();
+  TVarList& params = *argLists_[list];
   struct Leave {
     size_t& depth;
     ~Leave() { --depth; }
@@ -460,8 +464,11 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
       Fail("Invalid expression in function params: " + Encode(n.args[k].text), ctx, 7);
       return;
     }
-    if (!n.argNames[k].empty()) slots[k] = calc_.vars_.IndexOf(n.argNames[k]);
-    arg.Name = slots[k] >= 0 ? "VAR" : "VALUE";
+    if (!n.argNames[k].empty()) slots[k] = FindSlot(n.argNames[k], n.argVars[k]);
+    const bool isVar = slots[k] >= 0;
+    // Most calls pass the same way as the last one: no rewrite then.
+    const char* kind = isVar ? "VAR" : "VALUE";
+    if (arg.Name != kind) arg.Name = kind;
   }
   // A copy, so that a callback may register functions without pulling the
   // callee out from under itself.

@@ -397,6 +397,10 @@ void Machine::ExecFor(const Stmt& s) {
     Fail("Invalid loop variable value ", s.bound.text, 5);
     return;
   }
+  if (fast_ && !s.plainBody.empty()) {
+    PlainFor(s, *start, *bound);
+    return;
+  }
   int64_t step = s.downto ? -1 : 1;
   for (int64_t i = *start; s.downto ? i >= *bound : i <= *bound; i += step) {
     int slot = FindSlot(s.target, s.var);
@@ -412,6 +416,45 @@ void Machine::ExecFor(const Stmt& s) {
       calc_.vars_[slot].Value.SetInteger(static_cast<int32_t>(i));
     }
     LoopRound(s);
+    if (!LoopContinues(s)) return;
+  }
+}
+
+// The rounds of a FOR loop whose body is plain assignments: what the loop
+// above and LoopRound do, in one place, so that the bookkeeping of a round
+// stays in registers.
+void Machine::PlainFor(const Stmt& s, int64_t i, int64_t last) {
+  const int64_t step = s.downto ? -1 : 1;
+  const uint64_t roundSteps = static_cast<uint64_t>(s.blockSteps) + s.plainBody.size();
+  const int levels = 1 + s.blockSteps;
+  for (; s.downto ? i >= last : i <= last; i += step) {
+    int slot = FindSlot(s.target, s.var);
+    if (slot < 0) {
+      Fail("Invalid variable name: " + s.target, s.text, 1);
+      return;
+    }
+    if (NeedsUndo(slot)) {
+      Variant counter;
+      counter.SetInteger(static_cast<int32_t>(i));
+      WriteSlot(slot, std::move(counter));
+    } else {
+      calc_.vars_[slot].Value.SetInteger(static_cast<int32_t>(i));
+    }
+    if (calc_.OnStep || calc_.StopRequested || steps_ + roundSteps > budget_) {
+      ExecList(*s.body);
+    } else {
+      steps_ += static_cast<uint64_t>(s.blockSteps);
+      ++blockLevel_;
+      nest_ += levels;
+      for (const Stmt* a : s.plainBody) {
+        ++steps_;
+        if (a->idx1 ? ElementInPlace(*a) : AssignInPlace(*a)) continue;
+        ExecAssign(*a);
+        if (failed()) break;
+      }
+      nest_ -= levels;
+      --blockLevel_;
+    }
     if (!LoopContinues(s)) return;
   }
 }

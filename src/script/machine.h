@@ -148,6 +148,7 @@ class Machine {
   void AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s);
   void ExecIf(const Stmt& s);
   void ExecFor(const Stmt& s);
+  void PlainFor(const Stmt& s, int64_t first, int64_t last);
   void ExecWhile(const Stmt& s);
   void ExecRepeat(const Stmt& s);
   void ExecCase(const Stmt& s);
@@ -209,6 +210,7 @@ class Machine {
   std::vector<ByteString> erased_;
   // Argument lists of host calls, one per nesting level of calls, kept
   // between calls so that their records and string buffers are reused.
+  static constexpr size_t kArgListSizes = 8;
   std::vector<std::unique_ptr<TVarList>> argLists_;
   size_t hostDepth_ = 0;
 };

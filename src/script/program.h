@@ -28,6 +28,10 @@ struct NameCache {
   int slot = -1;
   uint64_t hit = 0;   // stamp at which slot held the name
   uint64_t miss = 0;  // stamp at which the name was absent
+  // The list's epoch and length when the name was last found absent: while
+  // the epoch stays, only the records appended since need a look.
+  uint64_t missEpoch = 0;
+  int missCount = 0;
 };
 
 struct ExprNode;
@@ -58,6 +62,7 @@ struct ExprNode {
   std::unique_ptr<IndexList> idx1, idx2;
   std::vector<ExprUnit> args;
   std::vector<ByteString> argNames;  // argument written as a plain name, else ""
+  mutable std::vector<NameCache> argVars;  // where each such name was
   std::unique_ptr<ErrorInfo> fail;
   int depth = 1;  // height of the tree below and including this node
   // Only number constants, variables and binary operators below: worth

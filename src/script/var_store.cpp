@@ -40,7 +40,11 @@ int Machine::CachedElement(const ByteString& base, int32_t k, std::vector<NameCa
 
 int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>& cache, ByteString& name) {
   if (int s = CachedElement(base, k, cache); s >= 0) return s;
-  name = base + '[' + std::to_string(k) + ']';
+  char digits[16];
+  auto r = std::to_chars(digits, digits + sizeof digits, k);
+  name.clear();
+  name.reserve(base.size() + static_cast<size_t>(r.ptr - digits) + 2);
+  name.append(base).append(1, '[').append(digits, r.ptr).append(1, ']');
   const TVarList& vars = calc_.vars_;
   int s = vars.IndexOf(name);
   if (fast_ && s >= 0 && k >= 0 && k < kCachedIndices) {
@@ -59,13 +63,29 @@ int Machine::FindSlot(const ByteString& name, int& cache) const {
 
 int Machine::Refind(const ByteString& name, NameCache& cache) const {
   const TVarList& vars = calc_.vars_;
+  const int count = vars.Count();
   int i = cache.slot;
-  if (i < 0 || i >= vars.Count() || !SameName(vars[i].Name, name)) i = vars.IndexOf(name);
+  if (i < 0 || i >= count || !SameName(vars[i].Name, name)) {
+    // Absent before and only a few records appended since: look at those.
+    constexpr int kScan = 16;
+    if (cache.missEpoch == vars.epoch() && cache.missCount <= count && count - cache.missCount <= kScan) {
+      i = -1;
+      for (int k = cache.missCount; k < count; ++k)
+        if (SameName(vars[k].Name, name)) {
+          i = k;
+          break;
+        }
+    } else {
+      i = vars.IndexOf(name);
+    }
+  }
   if (i >= 0) {
     cache.slot = i;
     cache.hit = vars.stamp();
   } else {
     cache.miss = vars.stamp();
+    cache.missEpoch = vars.epoch();
+    cache.missCount = count;
   }
   return i;
 }
