@@ -5,6 +5,7 @@
 
 #include "hostapi/date_time.h"
 #include "hostapi/stdlib_error.h"
+#include "script/string_limit.h"
 
 namespace qel {
 namespace {
@@ -226,6 +227,9 @@ ByteString FormatDateTime(const ByteString& pattern, double value, const LocaleS
   const Parts parts{value, DecodeDate(value), DecodeTime(value), DayOfWeek(value)};
   ByteString out;
   DateWriter(parts, locale).Write(out, pattern, 0);
+  // A pattern of long names grows a few times over; a script may not keep
+  // feeding the result back in without end.
+  if (out.size() > ScriptStringLimit()) throw StdlibError(StringTooLong(out.size()));
   return out;
 }
 

@@ -6,6 +6,8 @@
 #include "hostapi/stdlib_format.h"
 #include "hostapi/stdlib_strings.h"
 #include "hostapi/float_text.h"
+#include "hostapi/stdlib_error.h"
+#include "script/string_limit.h"
 #include "script/scriptcalc.h"
 
 namespace qel {
@@ -94,7 +96,9 @@ bool HostDelLastChar(TScriptCalc& calc, TVarList& p, TVar& r) {
 
 bool HostInsert(TScriptCalc&, TVarList& p, TVar& r) {
   if (p.Count() != 3 || !IsVarArg(p[1])) return false;
-  r.Value = Variant::String(InsertText(TextArg(p[0]), TextArg(p[1]), TruncatedArg(p[2].Value)));
+  const ByteString source = TextArg(p[0]), text = TextArg(p[1]);
+  if (!StringFits(source.size(), text.size())) throw StdlibError(StringTooLong(source.size(), text.size()));
+  r.Value = Variant::String(InsertText(source, text, TruncatedArg(p[2].Value)));
   p[1].Value = r.Value;
   return true;
 }

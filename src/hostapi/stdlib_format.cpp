@@ -3,6 +3,7 @@
 #include "hostapi/number_args.h"
 #include "hostapi/pascal_format.h"
 #include "hostapi/stdlib_error.h"
+#include "script/string_limit.h"
 
 namespace qel {
 namespace {
@@ -37,9 +38,14 @@ ByteString FormatScript(const ByteString& format, std::span<const TVar> args, co
     pattern += c;
     if (!IsAsciiLetter(c)) continue;
     open = false;
-    if (next < args.size()) out += FormatOne(pattern, args[next++].Value, locale);
+    if (next < args.size()) {
+      const ByteString field = FormatOne(pattern, args[next++].Value, locale);
+      if (!StringFits(out.size(), field.size())) throw StdlibError(StringTooLong(out.size(), field.size()));
+      out += field;
+    }
   }
   if (open) out += pattern;
+  if (out.size() > ScriptStringLimit()) throw StdlibError(StringTooLong(out.size()));
   return out;
 }
 

@@ -4,6 +4,7 @@
 
 #include "script/machine.h"
 #include "script/operators.h"
+#include "script/string_limit.h"
 
 namespace qel {
 
@@ -85,7 +86,8 @@ void Machine::Eval(const ExprNode& n, Variant& out, bool numTried) {
       if (failed()) return;
       if (fast_ && FastNumbers(n.code, out, right, out)) return;
       if (fast_ && n.code == tkPlus && out.IsString() && right.IsString() && (out.string_value().empty() || out.string_value()[0] != '"') &&
-          (right.string_value().empty() || right.string_value()[0] != '"')) {
+          (right.string_value().empty() || right.string_value()[0] != '"') &&
+          StringFits(out.string_value().size(), right.string_value().size())) {
         out.mutable_string() += right.string_value();
         return;
       }
@@ -108,6 +110,10 @@ void Machine::ApplyGeneral(uint8_t code, Variant& out, Variant& right) {
     const ByteString& s = v->string_value();
     ByteString text = env->GetLangText(s.size() >= 2 ? s.substr(1, s.size() - 2) : ByteString());
     if (!text.empty()) *v = Variant::String(std::move(text));
+  }
+  if (ConcatTooLong(code, out, right)) {
+    Fail(StringTooLong(out.string_value().size(), right.string_value().size()), unit_->text, 5);
+    return;
   }
   if (!ApplyBinary(code, out, right)) OperandFail(code);
 }

@@ -37,6 +37,8 @@ bool Machine::FramesAllowed(const Procedure& proc, const ExprNode& call) const {
 // table, which is left to it.
 bool Machine::FrameBinary(uint8_t code, Variant& left, const Variant& right) const {
   if (FastNumbers(code, left, right, left)) return true;
+  // The general way reports a string grown too long.
+  if (ConcatTooLong(code, left, right)) return false;
   auto quoted = [](const Variant& v) {
     return v.IsString() && !v.string_value().empty() && v.string_value()[0] == '"';
   };

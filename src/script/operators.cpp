@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "script/string_limit.h"
 #include "script/tokens.h"
 
 namespace qel {
@@ -44,6 +45,16 @@ bool ToNum(const Variant& v, Num& n) {
   }
 }
 
+}  // namespace
+
+bool ConcatTooLong(uint8_t code, const Variant& left, const Variant& right) {
+  if (code != tkPlus || !(left.IsString() || right.IsString())) return false;
+  if (!(left.IsString() || left.IsEmpty()) || !(right.IsString() || right.IsEmpty())) return false;
+  return !StringFits(left.string_value().size(), right.string_value().size());
+}
+
+namespace {
+
 Variant FromInt(int64_t v, bool wide) {
   if (!wide && v >= INT32_MIN && v <= INT32_MAX) return Variant::Integer(static_cast<int32_t>(v));
   return Variant::Int64(v);
@@ -52,6 +63,7 @@ Variant FromInt(int64_t v, bool wide) {
 bool Arithmetic(int code, Variant& left, const Variant& right) {
   if (code == tkPlus && (left.IsString() || left.IsEmpty()) && (right.IsString() || right.IsEmpty()) &&
       (left.IsString() || right.IsString())) {
+    if (ConcatTooLong(code, left, right)) return false;
     left = Variant::String(left.ToString() + right.ToString());
     return true;
   }
