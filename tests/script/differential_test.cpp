@@ -42,11 +42,12 @@ TEST(Differential, RandomProgramsGiveTheSameOutcomeBothWays) {
 // runs stopped by the budget.
 TEST(Differential, ProgramsEndInEveryWay) {
   DifferentialRunner runner;
-  int clean = 0, budget = 0;
+  int clean = 0, budget = 0, tooLong = 0;
   std::set<std::string> codes;
   for (uint32_t seed = 1; seed <= 300; ++seed) {
     SeededChoices choices(seed);
     std::string state = runner.Run(RandomProgram(choices), true).state;
+    tooLong += state.find("String too long: ") != std::string::npos;
     size_t at = state.find("\nerror ");
     if (state.rfind("error ", 0) == 0) at = 0;
     else if (at != std::string::npos) ++at;
@@ -60,6 +61,7 @@ TEST(Differential, ProgramsEndInEveryWay) {
   }
   EXPECT_GT(clean, 30);
   EXPECT_GT(budget, 0);
+  EXPECT_GT(tooLong, 0);
   EXPECT_GE(codes.size(), 8u);
 }
 

@@ -4,6 +4,7 @@
 #include "elements/state_stream.h"
 #include "hostapi/host_table.h"
 #include "script/interpreter_pool.h"
+#include "script/string_limit.h"
 #include "script/var_dump.h"
 
 namespace qel {
@@ -17,6 +18,11 @@ DifferentialRunner::DifferentialRunner(uint64_t budget) : shared_(std::make_uniq
 DifferentialRunner::~DifferentialRunner() = default;
 
 ScriptOutcome DifferentialRunner::Run(const std::string& source, bool fastPaths) {
+  // A low string limit, so that strings doubled in loops reach it.
+  struct LowLimit {
+    LowLimit() { SetScriptStringLimit(kStringLimit); }
+    ~LowLimit() { SetScriptStringLimit(0); }
+  } limit;
   Runtime runtime;
   TQelDB root(&runtime);
   root.Id = "Game";

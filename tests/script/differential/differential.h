@@ -4,6 +4,7 @@
 // script, a knob on the door), and tells whether anything a script can
 // observe differs: the variables left, the error code, message and
 // statement, and the state of every element.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,6 +25,8 @@ class DifferentialRunner {
   DifferentialRunner(const DifferentialRunner&) = delete;
   DifferentialRunner& operator=(const DifferentialRunner&) = delete;
 
+  // Strings may grow to this many characters during a run.
+  static constexpr size_t kStringLimit = 1024;
   ScriptOutcome Run(const std::string& source, bool fastPaths);
   // "" when both ways agree, else both outcomes for the report.
   std::string Compare(const std::string& source);

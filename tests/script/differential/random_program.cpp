@@ -221,10 +221,10 @@ class Generator {
   }
 
   std::string Statement(int depth, bool inLoop, int labelBase, int labels) {
-    int pick = depth <= 0 ? c_.Below(3) : c_.Below(17);
+    int pick = depth <= 0 ? c_.Below(3) : c_.Below(19);
     // Functions that see only their own names run in frames: they keep to
     // statements a frame can run, so that it often does.
-    if (pure_ && (pick == 2 || pick == 9 || pick == 11 || pick == 12 || pick == 13 || pick == 14 || pick == 16))
+    if (pure_ && (pick == 2 || pick == 9 || pick == 11 || pick == 12 || pick == 13 || pick == 14 || pick >= 16))
       pick = c_.Chance(50) ? 0 : 6;
     switch (pick) {
       case 0: case 1: case 3: return Target() + " := " + Expr(depth + 1);
@@ -260,7 +260,44 @@ class Generator {
       case 13: return HostExpr(1);
       case 14: return c_.Chance(50) ? "X := " + Expr(1) : "SELF.V1 := " + Expr(1);
       case 15: return Var() + " := " + CallExpr(depth);
+      case 17: case 18: return PlainLoop(depth);
       default: return c_.Chance(15) ? Broken(depth) : Var() + " := " + Leaf();
+    }
+  }
+
+  // A loop made only of assignments, the kind the engine runs without its
+  // statement lists: bodies that move the control variable, grow arrays and
+  // strings, and create variables as they go.
+  std::string PlainLoop(int depth) {
+    std::string i = Pick(kCounters);
+    std::string s = c_.Chance(85) ? i + " := 0; " : "";
+    if (c_.Chance(30)) s += "S := 'ab'; ";
+    bool down = c_.Chance(20);
+    s += (c_.Chance(80) ? "FOR " + i + " := " + std::to_string(c_.Below(3)) + (down ? " DOWNTO " : " TO ") +
+                              std::to_string(down ? -c_.Below(4) : 2 + c_.Below(12))
+                        : "WHILE " + i + " < " + std::to_string(2 + c_.Below(10))) +
+         " DO ";
+    int count = 1 + c_.Below(3);
+    std::string body;
+    for (int k = 0; k < count; ++k) {
+      if (k) body += "; ";
+      body += PlainAssignment(i, depth);
+    }
+    if (s.find("WHILE") != std::string::npos) body += "; " + i + " := " + i + " + 1";
+    return s + (count == 1 && c_.Chance(50) && s.find("WHILE") == std::string::npos ? body : "BEGIN " + body + " END");
+  }
+
+  std::string PlainAssignment(const std::string& i, int depth) {
+    const char* const created[] = {"W0", "W1", "W2"};
+    switch (c_.Below(9)) {
+      case 0: return i + " := " + i + " + " + std::to_string(c_.Below(3));
+      case 1: return std::string(Pick(kArrays)) + "[" + i + "] := " + NumExpr(1);
+      case 2: return std::string(Pick(kArrays)) + "[" + i + "] := ARR[" + i + " - 1] + " + Leaf();
+      case 3: return std::string(Pick(created)) + " := " + Pick(created) + " + " + NumExpr(1);
+      case 4: return c_.Chance(50) ? "S := S + 'ab'" : "S := S + S";
+      case 5: return Var() + " := " + Var() + " + ARR[" + i + (c_.Chance(50) ? "]" : " - 1]");
+      case 6: return Var() + " := " + Expr(depth);
+      default: return std::string(Pick(kNumeric)) + " := " + NumExpr(2);
     }
   }
 
@@ -279,8 +316,10 @@ class Generator {
     std::string s = "CASE " + Expr(1) + " OF ";
     int branches = 1 + c_.Below(3);
     for (int b = 0; b < branches; ++b) {
-      switch (c_.Below(4)) {
+      switch (c_.Below(6)) {
         case 0: s += std::to_string(c_.Below(5)); break;
+        case 4: s += c_.Chance(50) ? "0.5 .. 2.5" : "TRUE, -1"; break;
+        case 5: s += c_.Chance(50) ? "2147483647 .. 4294967296" : "'7', 7"; break;
         case 1: s += std::to_string(c_.Below(3)) + " .. " + std::to_string(c_.Below(6)); break;
         case 2: s += c_.Chance(50) ? "'a' .. 'm'" : "'abc'"; break;
         default: s += Expr(0) + ", " + Expr(0); break;
