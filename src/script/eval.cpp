@@ -153,7 +153,7 @@ inline bool IntPair(uint8_t code, int64_t x, int64_t y, Num& out) {
     case tkAnd: v = x & y; break;
     case tkOr: v = x | y; break;
     case tkXor: v = x ^ y; break;
-    default: return false;
+    default: return Compare(code, x, y, out);
   }
   out.kind = FitsInt32(v) ? VarKind::Integer : VarKind::Int64;
   out.i = v;
@@ -172,7 +172,7 @@ inline bool FloatPair(uint8_t code, double x, double y, Num& out) {
       if (y == 0) return false;
       out.f = x / y;
       break;
-    default: return false;
+    default: return Compare(code, x, y, out);
   }
   out.kind = VarKind::Float;
   return true;

@@ -323,6 +323,20 @@ bool Machine::Condition(const ExprUnit& unit, bool& value) {
   return true;
 }
 
+// A branch of IF or CASE. Most are one assignment written in place; what
+// the list would do around it then comes down to counting its step.
+void Machine::RunBranch(const StmtList& list) {
+  if (fast_ && list.items.size() == 1) {
+    const Stmt& s = list.items[0];
+    if (s.numeric && !s.hasLabel && !calc_.OnStep && !calc_.StopRequested && steps_ < budget_ && !failed()) {
+      ++steps_;
+      if (AssignInPlace(s)) return;
+      --steps_;
+    }
+  }
+  ExecList(list);
+}
+
 void Machine::ExecIf(const Stmt& s) {
   bool c;
   if (!Condition(s.expr, c)) return;
@@ -331,9 +345,9 @@ void Machine::ExecIf(const Stmt& s) {
     return;
   }
   if (c) {
-    if (s.body) ExecList(*s.body);
+    if (s.body) RunBranch(*s.body);
   } else if (s.elseBody) {
-    ExecList(*s.elseBody);
+    RunBranch(*s.elseBody);
   }
 }
 
@@ -345,7 +359,7 @@ void Machine::ExecIf(const Stmt& s) {
 void Machine::LoopRound(const Stmt& loop) {
   const uint64_t steps = loop.blockSteps + loop.plainBody.size();
   if (!fast_ || loop.plainBody.empty() || calc_.OnStep || calc_.StopRequested || steps_ + steps > budget_) {
-    ExecList(*loop.body);
+    BlockBody(*loop.body);
     return;
   }
   steps_ += static_cast<uint64_t>(loop.blockSteps);
@@ -358,6 +372,26 @@ void Machine::LoopRound(const Stmt& loop) {
     if (failed()) break;
   }
   nest_ -= 1 + loop.blockSteps;
+  --blockLevel_;
+}
+
+// A loop body that is one BEGIN ... END block: the outer list's work for
+// that one statement (its step, level and hook; a pending jump simply ends
+// it, as no label can be found beside the block, and inside a running list
+// BREAK is never outside a loop here) without a second list run.
+void Machine::BlockBody(const StmtList& body) {
+  const Stmt* block = body.items.size() == 1 ? &body.items[0] : nullptr;
+  if (!fast_ || !block || block->kind != St::Block || block->hasLabel || block->cutError || steps_ >= budget_ ||
+      failed() || blockLevel_ < 0) {
+    ExecList(body);
+    return;
+  }
+  ++blockLevel_;
+  ++nest_;
+  ++steps_;
+  ExecList(*block->body);
+  StepHook();
+  --nest_;
   --blockLevel_;
 }
 
@@ -514,8 +548,11 @@ void Machine::ExecCase(const Stmt& s) {
   Variant selector;
   Num k;
   const ExprNode* root = s.expr.root.get();
+  // An Integer selector is compared with integer constant labels as it is.
+  bool integer = false;
   if (root && root->numeric && !s.expr.trailing && !failed() && EvalNum(*root, k)) {
     SetNum(selector, k);
+    integer = k.kind == VarKind::Integer;
   } else if (!EvalUnit(s.expr, selector)) {
     Fail("Error in expression", s.expr.text, 1);
     return;
@@ -530,6 +567,11 @@ void Machine::ExecCase(const Stmt& s) {
       case CaseItem::Else: elseBranch = item.body.get(); break;
       case CaseItem::Branch:
         for (const CaseLabel& label : item.labels) {
+          if (integer && label.constant) {
+            if (k.i < label.lo || k.i > label.hi) continue;
+            RunBranch(*item.body);
+            return;
+          }
           bool error = false;
           if (CaseMatches(label, selector, error)) {
             ExecList(*item.body);

@@ -48,9 +48,9 @@ class Machine {
   void WriteSlot(int i, Variant&& value);
   // Position of NAME[k], remembered per call site; -1 when absent. name
   // receives the element's full name when the cache could not answer.
-  int ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>& cache, ByteString& name);
+  int ArraySlot(const ByteString& base, int32_t k, std::vector<ElementCache>& cache, ByteString& name);
   // The same from the cache alone; -1 when it cannot answer.
-  int CachedElement(const ByteString& base, int32_t k, std::vector<NameCache>& cache) const;
+  int CachedElement(const ByteString& base, int32_t k, std::vector<ElementCache>& cache) const;
   // --- limits and switches ---
   void SetFast(bool on) { fast_ = on; }
   bool fast() const { return fast_; }
@@ -147,6 +147,7 @@ class Machine {
   void AssignElement(const Stmt& s);
   void AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s);
   void ExecIf(const Stmt& s);
+  void RunBranch(const StmtList& list);
   void ExecFor(const Stmt& s);
   void PlainFor(const Stmt& s, int64_t first, int64_t last);
   void ExecWhile(const Stmt& s);
@@ -157,6 +158,7 @@ class Machine {
   // Loop bookkeeping after a body run; true when the loop goes on.
   bool LoopContinues(const Stmt& loop);
   void LoopRound(const Stmt& loop);
+  void BlockBody(const StmtList& body);
   void StepHook();
 
   // undo log of variable changes made inside user routines

@@ -34,6 +34,13 @@ struct NameCache {
   int missCount = 0;
 };
 
+// Where NAME[k] was, by k: kept small, since a site over a large array
+// holds one per element.
+struct ElementCache {
+  int slot = -1;
+  uint64_t hit = 0;  // stamp at which slot held the element
+};
+
 struct ExprNode;
 struct Procedure;
 using ExprPtr = std::unique_ptr<ExprNode>;
@@ -71,7 +78,7 @@ struct ExprNode {
   // The top of a numeric subtree: the same arithmetic as flat code.
   std::unique_ptr<NumCode> flat;
   mutable NameCache var;
-  mutable std::vector<NameCache> arraySlots;  // where NAME[k] was, by k
+  mutable std::vector<ElementCache> arraySlots;  // where NAME[k] was, by k
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
@@ -117,7 +124,7 @@ struct Stmt {
   std::unique_ptr<IndexList> idx1, idx2;
   std::unique_ptr<ErrorInfo> badFollow;
   mutable NameCache var;
-  mutable std::vector<NameCache> arraySlots;
+  mutable std::vector<ElementCache> arraySlots;
   int slot = -1;  // frame slot of the target, in routines that run in a frame
   // NAME := arithmetic on numbers: may be written in place.
   bool numeric = false;

@@ -28,17 +28,17 @@ constexpr int32_t kCachedIndices = 1 << 20;
 
 }  // namespace
 
-int Machine::CachedElement(const ByteString& base, int32_t k, std::vector<NameCache>& cache) const {
+int Machine::CachedElement(const ByteString& base, int32_t k, std::vector<ElementCache>& cache) const {
   const TVarList& vars = calc_.vars_;
   if (!fast_ || k < 0 || static_cast<size_t>(k) >= cache.size()) return -1;
-  NameCache& c = cache[k];
+  ElementCache& c = cache[k];
   if (c.hit == vars.stamp()) return c.slot;
   if (c.slot < 0 || c.slot >= vars.Count() || !IsElementName(vars[c.slot].Name, base, k)) return -1;
   c.hit = vars.stamp();
   return c.slot;
 }
 
-int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>& cache, ByteString& name) {
+int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<ElementCache>& cache, ByteString& name) {
   if (int s = CachedElement(base, k, cache); s >= 0) return s;
   char digits[16];
   auto r = std::to_chars(digits, digits + sizeof digits, k);
@@ -49,7 +49,7 @@ int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<NameCache>
   int s = vars.IndexOf(name);
   if (fast_ && s >= 0 && k >= 0 && k < kCachedIndices) {
     if (cache.size() <= static_cast<size_t>(k)) cache.resize(static_cast<size_t>(k) + 1);
-    cache[k] = NameCache{s, vars.stamp(), 0};
+    cache[k] = ElementCache{s, vars.stamp()};
   }
   return s;
 }
