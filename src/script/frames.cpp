@@ -76,14 +76,13 @@ Machine::FrameRun Machine::CallFramed(const Procedure& proc, const ExprNode& cal
   // Steps are counted as the general way counts them; a dropped call takes
   // back its steps, since the general way makes it again.
   uint64_t steps = steps_;
-  size_t top = frame_.size();
-  frame_.resize(top + static_cast<size_t>(proc.frameSize));
+  size_t top = PushFrame(proc.frameSize);
   for (size_t k = 0; k < call.args.size(); ++k) {
     const ExprUnit& arg = call.args[k];
     Variant v;
     // An argument sees the parameters stored before it.
     if (!arg.root || arg.trailing || ReadsAny(*arg.root, proc.params, k) || !EntryArg(*arg.root, v)) {
-      frame_.resize(top);
+      frameTop_ = top;
       return FrameRun::Declined;
     }
     frame_[top + static_cast<size_t>(proc.paramSlots[k])] = FrameSlot{std::move(v), true};
@@ -98,7 +97,7 @@ Machine::FrameRun Machine::CallFramed(const Procedure& proc, const ExprNode& cal
     }
     out = std::move(result);
   }
-  frame_.resize(top);
+  frameTop_ = top;
   if (!ok) steps_ = steps;
   return ok ? FrameRun::Done : FrameRun::Dropped;
 }
@@ -148,6 +147,14 @@ bool Machine::FrameUnit(const ExprUnit& unit, size_t base, Variant& out) {
 bool Machine::FrameStmt(const Stmt& s, size_t base, bool& exited) {
   switch (s.kind) {
     case St::Assign: {
+      FrameSlot& target = frame_[base + static_cast<size_t>(s.slot)];
+      Num n;
+      // Arithmetic calls nothing: stored without a temporary.
+      if (s.expr.root->numeric && FrameNum(*s.expr.root, base, n)) {
+        SetNum(target.value, n);
+        target.set = true;
+        return true;
+      }
       Variant v;
       if (!FrameUnit(s.expr, base, v)) return false;
       frame_[base + static_cast<size_t>(s.slot)] = FrameSlot{std::move(v), true};
@@ -286,12 +293,18 @@ bool Machine::FrameCall(const ExprNode& n, size_t base, Variant& out) {
 }
 
 bool Machine::FrameCallBody(const Procedure& proc, const ExprNode& n, size_t base, Variant& out) {
-  size_t top = frame_.size();
-  frame_.resize(top + static_cast<size_t>(proc.frameSize));
+  size_t top = PushFrame(proc.frameSize);
   for (size_t k = 0; k < n.args.size(); ++k) {
-    Variant v;
-    if (!FrameUnit(n.args[k], base, v)) return false;
-    frame_[top + static_cast<size_t>(proc.paramSlots[k])] = FrameSlot{std::move(v), true};
+    FrameSlot& param = frame_[top + static_cast<size_t>(proc.paramSlots[k])];
+    Num v;
+    if (n.args[k].root->numeric && FrameNum(*n.args[k].root, base, v)) {
+      SetNum(param.value, v);
+      param.set = true;
+      continue;
+    }
+    Variant value;
+    if (!FrameUnit(n.args[k], base, value)) return false;
+    frame_[top + static_cast<size_t>(proc.paramSlots[k])] = FrameSlot{std::move(value), true};
   }
   if (!FrameBody(proc, top, out)) return false;
   // Parameters passed as plain names are in-out.
@@ -300,7 +313,7 @@ bool Machine::FrameCallBody(const Procedure& proc, const ExprNode& n, size_t bas
     frame_[base + static_cast<size_t>(n.args[k].root->slot)].value =
         frame_[top + static_cast<size_t>(proc.paramSlots[k])].value;
   }
-  frame_.resize(top);
+  frameTop_ = top;
   return true;
 }
 

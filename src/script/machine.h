@@ -200,7 +200,17 @@ class Machine {
   bool TooDeep() const { return callDepth_ >= kMaxCallDepth || nest_ + kCallLevels > kMaxLevels || StackShort(); }
   // The last guard: less native stack left than a call may take.
   static bool StackShort();
+  // Frames are pushed above frameTop_; the slots above it are kept for the
+  // next call rather than destroyed.
   std::vector<FrameSlot> frame_;
+  size_t frameTop_ = 0;
+  size_t PushFrame(int size) {
+    const size_t top = frameTop_, need = top + static_cast<size_t>(size);
+    if (frame_.size() < need) frame_.resize(need);
+    for (size_t k = top; k < need; ++k) frame_[k].set = false;
+    frameTop_ = need;
+    return top;
+  }
   // Set while a dropped framed call is made again the general way, so that
   // the calls inside it do not try frames again and again.
   bool generalOnly_ = false;
