@@ -146,6 +146,26 @@ void CompileRoutines(Program& program, const TFuncList& funcs) {
 
 namespace {
 
+bool PlainVar(const ExprNode* n) { return n && n->op == Op::Var && !n->idx1; }
+
+// V, V + c or V - c, c a small Integer constant.
+void MarkCounterIndex(IndexList& list) {
+  if (list.error || list.parts.size() != 1 || list.parts[0].trailing) return;
+  const ExprNode* root = list.parts[0].root.get();
+  if (PlainVar(root)) {
+    list.counter = root;
+    return;
+  }
+  if (!root || root->op != Op::Binary || (root->code != tkPlus && root->code != tkMinus) || !PlainVar(root->a.get()))
+    return;
+  const ExprNode& c = *root->b;
+  if (c.op != Op::Const || c.value.kind() != VarKind::Integer) return;
+  const int64_t v = c.value.int_value();
+  if (v < -(1 << 30) || v > (1 << 30)) return;
+  list.counter = root->a.get();
+  list.offset = static_cast<int32_t>(root->code == tkPlus ? v : -v);
+}
+
 bool PlainAssignment(const Stmt& s) {
   if (s.kind != St::Assign || s.hasLabel || s.cutError || s.badFollow || !s.targetValid || s.idx2) return false;
   return !s.idx1 || (!s.idx1->error && s.idx1->parts.size() == 1);
@@ -454,6 +474,7 @@ std::unique_ptr<IndexList> Compiler::CompileIndex(TokenRange r, size_t& pos, Tok
   }
   for (TokenRange part : SplitArgs(r.sub(start, close), true)) list->parts.push_back(CompileUnit(part));
   pos = close + 1;
+  MarkCounterIndex(*list);
   return list;
 }
 

@@ -270,13 +270,34 @@ const Variant* Machine::Peek(const ExprNode& n) {
 // NAME[k] with an integer index, when the element is already remembered at
 // this site; null whenever the general path has more to say.
 const Variant* Machine::PeekElement(const ExprNode& n) {
-  if (n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) return nullptr;
-  const ExprUnit& part = n.idx1->parts[0];
-  Num k;
-  if (!part.root || part.trailing || !EvalNum(*part.root, k) || k.kind != VarKind::Integer) return nullptr;
+  if (n.idx2) return nullptr;
+  int32_t k;
+  if (!FastIndex(*n.idx1, k)) return nullptr;
   if (FindSlot(n.name, n.var) >= 0) return nullptr;
-  int s = CachedElement(n.name, static_cast<int32_t>(k.i), n.arraySlots);
+  int s = CachedElement(n.name, k, n.arraySlots);
   return s >= 0 ? &calc_.vars_[s].Value : nullptr;
+}
+
+// A single index that is an Integer as plain arithmetic gives it; false
+// whenever the general evaluation has more to say.
+bool Machine::FastIndex(const IndexList& list, int32_t& k) {
+  if (const ExprNode* v = list.counter) {
+    // V or V + c: EvalNum's Integer result, read in place.
+    int i = FindSlot(v->name, v->var);
+    if (!fast_ || i < 0) return false;
+    const Variant& x = calc_.vars_[i].Value;
+    if (x.kind() != VarKind::Integer) return false;
+    const int64_t r = x.int_value() + list.offset;
+    if (!FitsInt32(r)) return false;
+    k = static_cast<int32_t>(r);
+    return true;
+  }
+  if (list.error || list.parts.size() != 1) return false;
+  const ExprUnit& part = list.parts[0];
+  Num v;
+  if (!part.root || part.trailing || !EvalNum(*part.root, v) || v.kind != VarKind::Integer) return false;
+  k = static_cast<int32_t>(v.i);
+  return true;
 }
 
 bool Machine::SingleIndex(const IndexList& list, TokenRange ctx, int32_t& k) {

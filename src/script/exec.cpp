@@ -226,13 +226,13 @@ bool Machine::AssignInPlace(const Stmt& s) {
 // this site: written in place when no returning call has to restore it.
 // False, with nothing changed, when the general path must run.
 bool Machine::ElementInPlace(const Stmt& s) {
-  const ExprUnit& part = s.idx1->parts[0];
   const ExprNode* root = s.expr.root.get();
-  if (!part.root || part.trailing || !root || s.expr.trailing) return false;
-  Num k, v;
-  if (!EvalNum(*part.root, k) || k.kind != VarKind::Integer || !EvalNum(*root, v)) return false;
+  if (!root || s.expr.trailing) return false;
+  int32_t k;
+  Num v;
+  if (!FastIndex(*s.idx1, k) || !EvalNum(*root, v)) return false;
   if (FindSlot(s.target, s.var) >= 0) return false;
-  int i = CachedElement(s.target, static_cast<int32_t>(k.i), s.arraySlots);
+  int i = CachedElement(s.target, k, s.arraySlots);
   if (i < 0 || NeedsUndo(i)) return false;
   SetNum(calc_.vars_[i].Value, v);
   return true;

@@ -119,6 +119,7 @@ class Machine {
   bool NumOf(const ExprNode& n, Num& v);
   bool LeafNum(const ExprNode& n, Num& v);
   const Variant* PeekElement(const ExprNode& n);
+  bool FastIndex(const IndexList& list, int32_t& k);
   bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);
   bool CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at);
   void ReadElement(const ExprNode& n, Variant& out);

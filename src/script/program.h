@@ -56,6 +56,10 @@ struct ExprUnit {
 struct IndexList {
   std::vector<ExprUnit> parts;
   std::unique_ptr<ErrorInfo> error;  // "] expected"
+  // One part of the form V, V + c or V - c with an Integer constant c: the
+  // usual index of loops, read without evaluating the part.
+  const ExprNode* counter = nullptr;
+  int32_t offset = 0;
 };
 
 enum class Op : uint8_t { Const, Var, Call, ProcCall, Unary, Binary, Fail, FailAfter };
