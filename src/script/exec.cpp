@@ -366,7 +366,9 @@ void Machine::LoopRound(const Stmt& loop) {
   ++blockLevel_;
   nest_ += 1 + loop.blockSteps;
   for (const Stmt* s : loop.plainBody) {
-    ++steps_;
+    // Checked each time, as the list would: a call in an earlier statement
+    // may have used up the steps the round began with.
+    if (!Step(s->text)) break;
     if (s->idx1 ? ElementInPlace(*s) : AssignInPlace(*s)) continue;
     ExecAssign(*s);
     if (failed()) break;
@@ -481,7 +483,7 @@ void Machine::PlainFor(const Stmt& s, int64_t i, int64_t last) {
       ++blockLevel_;
       nest_ += levels;
       for (const Stmt* a : s.plainBody) {
-        ++steps_;
+        if (!Step(a->text)) break;
         if (a->idx1 ? ElementInPlace(*a) : AssignInPlace(*a)) continue;
         ExecAssign(*a);
         if (failed()) break;

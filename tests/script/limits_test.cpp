@@ -96,6 +96,22 @@ TEST_P(BothWays, ALoopThatNeverEndsStopsAtTheBudget) {
   EXPECT_TRUE(RunText(calc, "I := 0; FOR I := 1 TO 100000 DO A := I;"));
 }
 
+// Loops of assignments run without their statement lists when they can; a
+// call in one of the assignments uses steps of its own, so the budget may
+// run out at any statement of the round, and both ways must name the same.
+TEST(Budget, CallsInsideLoopsOfAssignmentsStopAtTheSameStatement) {
+  const std::string loops[] = {
+      "K := 0; WHILE K < 1000 DO BEGIN K := K + 1; X := F(K); K := K + 0 END;",
+      "K := 0; FOR K := 1 TO 1000 DO BEGIN Y := K * 2; X := F(K); A[K] := Y END;",
+      "K := 0; REPEAT K := K + 1; X := F(K); Y := X + 1 UNTIL K > 1000;",
+  };
+  for (const std::string& loop : loops) {
+    const std::string source = "FUNCTION F(N); BEGIN RESULT := N; RESULT := RESULT + 1 END; " + loop;
+    for (uint64_t budget = 20; budget <= 60; ++budget)
+      EXPECT_EQ(Outcome(source, true, budget), Outcome(source, false, budget)) << loop << " budget " << budget;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Engine, BothWays, testing::Values(true, false),
                          [](const testing::TestParamInfo<bool>& info) {
                            return info.param ? std::string("Shortcuts") : std::string("GeneralWay");
