@@ -1,0 +1,178 @@
+// Plays the built demo headless, one case file of cases/ a test: each run
+// replays the case's input into a fresh copy of the demo, then the case's
+// checks read the pictures, files and sound the player left behind.
+#include <algorithm>
+#include <cstdlib>
+
+#include "../shell/player_fixture.h"
+#include "case_file.h"
+#include "game_files.h"
+#include "shell/input_script.h"
+
+namespace qel::e2e {
+namespace {
+
+// Files the build leaves beside the demo that are no part of the game, and
+// files a player run writes there (settings, saved state, error log).
+bool PartOfTheGame(const fs::path& p) {
+  static const char* kNot[] = {"CMakeFiles", "Makefile", "cmake_install.cmake", "CTestTestfile.cmake",
+                               "make_demo_assets", "demo.ini", "demo.sav", "brannoc.err"};
+  const std::string name = p.filename().string();
+  return std::none_of(std::begin(kNot), std::end(kNot), [&](const char* n) { return name == n; }) &&
+         name.find("screenshots") == std::string::npos;
+}
+
+std::vector<std::string> CaseNames() {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(QEL_E2E_CASES))
+    if (e.path().extension() == ".case") names.push_back(e.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ShotFile(int run, const std::string& step) {
+  return "run" + std::to_string(run + 1) + "_" + step + ".png";
+}
+
+class Demo : public Player, public ::testing::WithParamInterface<std::string> {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("qel_e2e_" + std::to_string(::getpid()) + "_" + GetParam());
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const auto& e : fs::directory_iterator(QEL_DEMO_DIR))
+      if (PartOfTheGame(e.path())) fs::copy(e.path(), dir / e.path().filename(), fs::copy_options::recursive);
+  }
+
+  void Play(int index, const RunSpec& run) {
+    for (const auto& [file, line] : run.writes) std::ofstream(dir / file, std::ios::app) << line << "\n";
+    std::string args = "--headless " + run.options;
+    if (!run.replayFile.empty()) args += " --replay '" + run.replayFile + "'";
+    if (!run.input.empty()) {
+      const std::string input = "input" + std::to_string(index + 1) + ".txt";
+      std::ofstream(dir / input) << run.input;
+      args += " --replay " + input;
+    }
+    for (const std::string& step : run.shots)
+      args += step == "end" ? " --screenshot " + ShotFile(index, step)
+                            : " --screenshot-at " + step + ":" + ShotFile(index, step);
+    if (run.audio) args += " --audio-out " + Wav(index);
+    const RunResult r = Run(args + " demo.qelf");
+    EXPECT_EQ(r.status, run.status) << "run at line " << run.line << ": " << args << "\n" << r.err;
+    for (const Check& check : run.checks) Verify(index, check, r);
+  }
+
+  static std::string Wav(int run) { return "run" + std::to_string(run + 1) + ".wav"; }
+
+  const TBitmap32& Picture(const ShotRef& ref) {
+    const std::string name = ShotFile(ref.run, ref.step);
+    auto it = pictures_.find(name);
+    if (it == pictures_.end()) it = pictures_.emplace(name, Shot(name)).first;
+    return it->second;
+  }
+
+  void Verify(int run, const Check& c, const RunResult& r) {
+    SCOPED_TRACE("case line " + std::to_string(c.line));
+    switch (c.kind) {
+      case CheckKind::Pixel:
+      case CheckKind::NotPixel: return VerifyPixel(c);
+      case CheckKind::Some: return VerifySome(c);
+      case CheckKind::Changed:
+      case CheckKind::Unchanged: return VerifyChange(c);
+      case CheckKind::Ini: return VerifyIni(c);
+      case CheckKind::File: return VerifyFile(c);
+      case CheckKind::Silent:
+      case CheckKind::Sound: return VerifySound(run, c);
+      case CheckKind::NoErrors:
+        EXPECT_EQ(Read(dir / "brannoc.err"), "") << "stderr:\n" << r.err;
+        return;
+    }
+  }
+
+  bool Inside(const TBitmap32& bmp, const Check& c) {
+    const bool inside = c.x >= 0 && c.y >= 0 && c.x + c.w <= bmp.width && c.y + c.h <= bmp.height;
+    EXPECT_TRUE(inside) << "the rectangle leaves the picture";
+    return inside;
+  }
+
+  void VerifyPixel(const Check& c) {
+    const TBitmap32& bmp = Picture(c.a);
+    if (!Inside(bmp, c)) return;
+    const bool near = Near(bmp.At(c.x, c.y), c.colour, c.tolerance);
+    EXPECT_EQ(near, c.kind == CheckKind::Pixel)
+        << "at " << c.x << "," << c.y << " after step " << c.a.step << ": " << std::hex << "pixel "
+        << (bmp.At(c.x, c.y) & 0xFFFFFF) << (c.kind == CheckKind::Pixel ? ", expected " : ", not expected ")
+        << c.colour;
+  }
+
+  void VerifySome(const Check& c) {
+    const TBitmap32& bmp = Picture(c.a);
+    if (!Inside(bmp, c)) return;
+    bool found = false;
+    for (int y = c.y; y < c.y + c.h && !found; ++y)
+      for (int x = c.x; x < c.x + c.w && !found; ++x) found = Near(bmp.At(x, y), c.colour, c.tolerance);
+    EXPECT_TRUE(found) << "no pixel near " << std::hex << c.colour << " in the rectangle after step " << c.a.step;
+  }
+
+  void VerifyChange(const Check& c) {
+    const TBitmap32& a = Picture(c.a);
+    const TBitmap32& b = Picture(c.b);
+    if (!Inside(a, c) || !Inside(b, c)) return;
+    int differing = 0;
+    for (int y = c.y; y < c.y + c.h; ++y)
+      for (int x = c.x; x < c.x + c.w; ++x) differing += (a.At(x, y) & 0xFFFFFF) != (b.At(x, y) & 0xFFFFFF);
+    if (c.kind == CheckKind::Changed)
+      EXPECT_GT(differing, 0) << "the rectangle is the same in both pictures";
+    else
+      EXPECT_EQ(differing, 0) << "pixels of the rectangle differ";
+  }
+
+  void VerifyIni(const Check& c) {
+    std::string expected;
+    for (size_t i = 3; i < c.words.size(); ++i) expected += (i > 3 ? " " : "") + c.words[i];
+    const std::optional<std::string> value = ReadIniKey(dir / c.words[0], c.words[1], c.words[2]);
+    ASSERT_TRUE(value) << c.words[0] << " has no key " << c.words[2] << " in [" << c.words[1] << "]:\n"
+                       << Read(dir / c.words[0]);
+    EXPECT_EQ(*value, expected) << c.words[0] << " [" << c.words[1] << "] " << c.words[2];
+  }
+
+  void VerifyFile(const Check& c) {
+    const fs::path p = dir / c.words[0];
+    const std::string& state = c.words[1];
+    const bool exists = fs::exists(p), empty = exists && fs::file_size(p) == 0;
+    if (state == "missing") {
+      EXPECT_FALSE(exists) << p;
+    } else {
+      EXPECT_TRUE(exists && empty == (state == "empty")) << p << (exists ? " has the wrong size" : " is missing");
+    }
+  }
+
+  void VerifySound(int run, const Check& c) {
+    const std::optional<e2e::Wav> wav = ReadWav(dir / Wav(run));
+    ASSERT_TRUE(wav) << "no captured audio";
+    const std::optional<int> peak = PeakOfSteps(*wav, c.from, c.to);
+    ASSERT_TRUE(peak) << "the capture ends before step " << c.to;
+    if (c.kind == CheckKind::Silent)
+      EXPECT_EQ(*peak, 0) << "sound in steps " << c.from << ".." << c.to - 1;
+    else
+      EXPECT_GT(*peak, 0) << "silence in steps " << c.from << ".." << c.to - 1;
+  }
+
+  std::map<std::string, TBitmap32> pictures_;
+};
+
+TEST_P(Demo, Plays) {
+  const DemoCase demo = ParseCase(Read(fs::path(QEL_E2E_CASES) / (GetParam() + ".case")));
+  for (const std::string& p : demo.problems) ADD_FAILURE() << GetParam() << ".case:" << p;
+  if (!demo.problems.empty()) return;
+  for (size_t i = 0; i < demo.runs.size(); ++i) {
+    SCOPED_TRACE(GetParam() + ".case, run " + std::to_string(i + 1));
+    Play(static_cast<int>(i), demo.runs[i]);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Demo, ::testing::ValuesIn(CaseNames()),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace qel::e2e
