@@ -7,7 +7,8 @@
 //                                  runs of one case share the game folder)
 //   STEP EVENT ARGS...             an input line, as the player's replay files have it
 //   STEP click X Y                 move, press and release at X Y after STEP
-//   replay FILE                    replay FILE of the game folder (instead of the lines)
+//   replay FILE                    replay FILE of the game folder, else of the demo's
+//                                  source folder (instead of the lines)
 //   write FILE TEXT...             before the run, add the line TEXT to FILE of the game folder
 //   status N                       the exit status (0 unless named)
 //   pixel STEP X Y #RRGGBB [TOL]   the picture after STEP has that colour there

@@ -47,7 +47,7 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
   void Play(int index, const RunSpec& run) {
     for (const auto& [file, line] : run.writes) std::ofstream(dir / file, std::ios::app) << line << "\n";
     std::string args = "--headless " + run.options;
-    if (!run.replayFile.empty()) args += " --replay '" + run.replayFile + "'";
+    if (!run.replayFile.empty()) args += " --replay '" + ReplayPath(run.replayFile) + "'";
     if (!run.input.empty()) {
       const std::string input = "input" + std::to_string(index + 1) + ".txt";
       std::ofstream(dir / input) << run.input;
@@ -60,6 +60,12 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
     const RunResult r = Run(args + " demo.qelf");
     EXPECT_EQ(r.status, run.status) << "run at line " << run.line << ": " << args << "\n" << r.err;
     for (const Check& check : run.checks) Verify(index, check, r);
+  }
+
+  // A replay the game folder has, else one kept beside the demo's source.
+  std::string ReplayPath(const std::string& name) {
+    if (fs::exists(dir / name)) return name;
+    return (fs::path(QEL_DEMO_SOURCE) / name).string();
   }
 
   static std::string Wav(int run) { return "run" + std::to_string(run + 1) + ".wav"; }
