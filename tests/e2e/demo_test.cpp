@@ -104,11 +104,10 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
   void VerifyPixel(const Check& c) {
     const TBitmap32& bmp = Picture(c.a);
     if (!Inside(bmp, c)) return;
-    const bool near = Near(bmp.At(c.x, c.y), c.colour, c.tolerance);
-    EXPECT_EQ(near, c.kind == CheckKind::Pixel)
-        << "at " << c.x << "," << c.y << " after step " << c.a.step << ": " << std::hex << "pixel "
-        << (bmp.At(c.x, c.y) & 0xFFFFFF) << (c.kind == CheckKind::Pixel ? ", expected " : ", not expected ")
-        << c.colour;
+    const uint32_t at = bmp.At(c.x, c.y) & 0xFFFFFF;
+    if (Near(at, c.colour, c.tolerance) != (c.kind == CheckKind::Pixel))
+      ADD_FAILURE() << "at " << c.x << "," << c.y << " after step " << c.a.step << ": " << std::hex << "pixel " << at
+                    << (c.kind == CheckKind::Pixel ? ", expected " : ", not expected ") << c.colour;
   }
 
   void VerifySome(const Check& c) {
