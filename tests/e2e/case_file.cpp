@@ -116,10 +116,12 @@ class Parser {
       c.kind = d == "changed" ? CheckKind::Changed : CheckKind::Unchanged;
       return Sized(w, 7, 7) && Shot(w[1], c.a) && Shot(w[2], c.b) && Rect(w, 3, c);
     }
-    if (d == "silent" || d == "sound") {
-      c.kind = d == "silent" ? CheckKind::Silent : CheckKind::Sound;
+    if (d == "silent" || d == "sound" || d == "peak") {
+      c.kind = d == "silent" ? CheckKind::Silent : d == "sound" ? CheckKind::Sound : CheckKind::Peak;
       c_.runs.back().audio = true;
-      return Sized(w, 3, 3) && Int(w[1], c.from) && Int(w[2], c.to) && 1 <= c.from && c.from < c.to;
+      const size_t n = c.kind == CheckKind::Peak ? 5 : 3;
+      return Sized(w, n, n) && Int(w[1], c.from) && Int(w[2], c.to) && 1 <= c.from && c.from < c.to &&
+             (n == 3 || (Int(w[3], c.min) && Int(w[4], c.max) && c.min <= c.max));
     }
     c.words.assign(w.begin() + 1, w.end());
     if (d == "ini") return c.kind = CheckKind::Ini, w.size() >= 4;  // the value may be empty

@@ -9,7 +9,8 @@
 //   STEP click X Y                 move, press and release at X Y after STEP
 //   replay FILE                    replay FILE of the game folder, else of the demo's
 //                                  source folder (instead of the lines)
-//   write FILE TEXT...             before the run, add the line TEXT to FILE of the game folder
+//   write FILE TEXT...             before the run, FILE of the game folder holds the
+//                                  lines TEXT of the run's write lines for it
 //   status N                       the exit status (0 unless named)
 //   pixel STEP X Y #RRGGBB [TOL]   the picture after STEP has that colour there
 //   not-pixel STEP X Y #RRGGBB [TOL]
@@ -20,6 +21,7 @@
 //   file FILE exists|missing|empty
 //   silent FROM TO                 every captured sample of steps FROM..TO-1 is 0
 //   sound FROM TO                  some captured sample of steps FROM..TO-1 is not
+//   peak FROM TO MIN MAX           the loudest sample of those steps is MIN..MAX (of 32767)
 //   no-errors                      no error log, or an empty one
 //
 // STEP is a process step (the picture presented after it) or "end" (the last
@@ -38,7 +40,7 @@ struct ShotRef {
   bool operator==(const ShotRef&) const = default;
 };
 
-enum class CheckKind { Pixel, NotPixel, Some, Changed, Unchanged, Ini, File, Silent, Sound, NoErrors };
+enum class CheckKind { Pixel, NotPixel, Some, Changed, Unchanged, Ini, File, Silent, Sound, Peak, NoErrors };
 
 struct Check {
   CheckKind kind = CheckKind::Pixel;
@@ -47,7 +49,8 @@ struct Check {
   int x = 0, y = 0, w = 1, h = 1;
   uint32_t colour = 0;  // 0xRRGGBB
   int tolerance = 4;
-  int from = 0, to = 0;             // Silent, Sound: steps
+  int from = 0, to = 0;             // Silent, Sound, Peak: steps
+  int min = 0, max = 0;             // Peak: sample magnitudes
   std::vector<std::string> words;  // Ini: file, section, key, value; File: file, state
 };
 
@@ -56,7 +59,7 @@ struct RunSpec {
   std::string options;
   std::string input;       // replay text written for the run
   std::string replayFile;  // or a replay file the game folder has
-  std::vector<std::pair<std::string, std::string>> writes;  // file, line: added before the run
+  std::vector<std::pair<std::string, std::string>> writes;  // file, line: written before the run
   int status = 0;
   bool audio = false;               // some check needs the captured audio
   std::vector<std::string> shots;  // steps to take pictures at ("end" too)

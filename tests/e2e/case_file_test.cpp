@@ -42,7 +42,7 @@ TEST(CaseFile, RunsCollectTheirInputChecksAndPictures) {
 
 TEST(CaseFile, WhatCannotBeReadIsAProblemWithItsLine) {
   for (const char* bad : {"pixel 1 2 3 #12345\n", "pixel 1 2 3\n", "5 hop 1 2\n", "changed 2:1 1 0 0 1 1\n",
-                          "silent 0 5\n", "some 1 0 0 0 5 #000000\n", "file a.txt gone\n", "frobnicate\n"}) {
+                          "silent 0 5\n", "peak 1 5 9 3\n", "peak 1 5 9\n", "some 1 0 0 0 5 #000000\n", "file a.txt gone\n", "frobnicate\n"}) {
     const DemoCase c = ParseCase(std::string("run\n") + bad);
     ASSERT_EQ(c.problems.size(), 1u) << bad;
     EXPECT_EQ(c.problems[0].rfind("2: ", 0), 0u) << c.problems[0];
