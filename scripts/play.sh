@@ -2,7 +2,7 @@
 # Builds everything and plays the bundled demo game: in a window when a display
 # exists, else headless, touring the demo and writing screenshots into a folder
 # it names.
-#   scripts/play.sh [qelplayer options...]     (e.g. --windowed)
+#   scripts/play.sh [qelplayer options...]     (e.g. --fullscreen)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -12,7 +12,12 @@ cmake --build build/release -j"$(nproc)"
 player=$root/build/release/src/shell/qelplayer
 game=$root/build/release/demo
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec "$player" "$@" "$game/demo.qelf"
+  # In a window unless asked otherwise (a game's first run would go full screen).
+  mode=--windowed
+  for a in "$@"; do
+    case $a in --windowed | --fullscreen) mode= ;; esac
+  done
+  exec "$player" $mode "$@" "$game/demo.qelf"
 fi
 
 shots=$root/build/release/demo-tour
