@@ -28,10 +28,11 @@ bool Colour(const std::string& s, uint32_t& out) {
   return ec == std::errc() && p == s.data() + 7;
 }
 
-// The text of a line after its first two words (blanks around it dropped).
-std::string Rest(const std::string& line, const std::vector<std::string>& w) {
-  const size_t second = line.find(w[1], line.find(w[0]) + w[0].size());
-  const size_t start = line.find_first_not_of(" \t", second + w[1].size());
+// The text of a line after its first `skip` words w[0..skip-1] (blanks around it dropped).
+std::string Rest(const std::string& line, const std::vector<std::string>& w, size_t skip) {
+  size_t at = 0;
+  for (size_t i = 0; i < skip; ++i) at = line.find(w[i], at) + w[i].size();
+  const size_t start = line.find_first_not_of(" \t", at);
   const size_t end = line.find_last_not_of(" \t\r");
   return start == std::string::npos ? "" : line.substr(start, end + 1 - start);
 }
@@ -76,10 +77,10 @@ class Parser {
     if (Int(d, n)) return Input(run, w, line);
     if (d == "replay" && w.size() == 2) return void(run.replayFile = w[1]);
     if (d == "status" && w.size() == 2 && Int(w[1], run.status)) return;
-    if (d == "write" && w.size() >= 3) return void(run.writes.emplace_back(w[1], Rest(line, w)));
+    if (d == "write" && w.size() >= 3) return void(run.writes.emplace_back(w[1], Rest(line, w, 2)));
     Check check;
     check.line = line_;
-    if (!ParseCheck(w, check)) return Problem("cannot read '" + line + "'");
+    if (!ParseCheck(w, line, check)) return Problem("cannot read '" + line + "'");
     run.checks.push_back(check);
   }
 
@@ -101,7 +102,7 @@ class Parser {
     run.input += line + "\n";
   }
 
-  bool ParseCheck(const std::vector<std::string>& w, Check& c) {
+  bool ParseCheck(const std::vector<std::string>& w, const std::string& line, Check& c) {
     const std::string& d = w[0];
     if (d == "pixel" || d == "not-pixel") {
       c.kind = d == "pixel" ? CheckKind::Pixel : CheckKind::NotPixel;
@@ -130,6 +131,7 @@ class Parser {
       return Sized(w, 3, 3) && (w[2] == "exists" || w[2] == "missing" || w[2] == "empty");
     }
     if (d == "no-errors") return c.kind = CheckKind::NoErrors, w.size() == 1;
+    if (d == "stderr") return c.kind = CheckKind::Stderr, c.words = {Rest(line, w, 1)}, w.size() >= 2;
     return false;
   }
 

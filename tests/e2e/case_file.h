@@ -22,7 +22,8 @@
 //   silent FROM TO                 every captured sample of steps FROM..TO-1 is 0
 //   sound FROM TO                  some captured sample of steps FROM..TO-1 is not
 //   peak FROM TO MIN MAX           the loudest sample of those steps is MIN..MAX (of 32767)
-//   no-errors                      no error log, or an empty one
+//   no-errors                      no error log (or an empty one), nothing on stderr
+//   stderr TEXT...                 the player's stderr holds TEXT
 //
 // STEP is a process step (the picture presented after it) or "end" (the last
 // picture); SHOT is STEP of this run or RUN:STEP of an earlier one (runs count
@@ -40,7 +41,7 @@ struct ShotRef {
   bool operator==(const ShotRef&) const = default;
 };
 
-enum class CheckKind { Pixel, NotPixel, Some, Changed, Unchanged, Ini, File, Silent, Sound, Peak, NoErrors };
+enum class CheckKind { Pixel, NotPixel, Some, Changed, Unchanged, Ini, File, Silent, Sound, Peak, NoErrors, Stderr };
 
 struct Check {
   CheckKind kind = CheckKind::Pixel;
@@ -51,7 +52,7 @@ struct Check {
   int tolerance = 4;
   int from = 0, to = 0;             // Silent, Sound, Peak: steps
   int min = 0, max = 0;             // Peak: sample magnitudes
-  std::vector<std::string> words;  // Ini: file, section, key, value; File: file, state
+  std::vector<std::string> words;  // Ini: file, section, key, value; File: file, state; Stderr: text
 };
 
 struct RunSpec {

@@ -17,7 +17,8 @@ TEST(CaseFile, RunsCollectTheirInputChecksAndPictures) {
       "silent 1 6\n"
       "run --frames 9\n"
       "status 2\n"
-      "changed 1:7 end 0 0 10 10\n");
+      "changed 1:7 end 0 0 10 10\n"
+      "stderr  a.sav: cut  short \n");
   ASSERT_TRUE(c.problems.empty()) << c.problems[0];
   ASSERT_EQ(c.runs.size(), 2u);
   const RunSpec& a = c.runs[0];
@@ -35,9 +36,10 @@ TEST(CaseFile, RunsCollectTheirInputChecksAndPictures) {
   EXPECT_EQ(b.status, 2);
   EXPECT_FALSE(b.audio);
   EXPECT_EQ(b.shots, (std::vector<std::string>{"end"}));
-  ASSERT_EQ(b.checks.size(), 1u);
+  ASSERT_EQ(b.checks.size(), 2u);
   EXPECT_EQ(b.checks[0].a, (ShotRef{0, "7"}));
   EXPECT_EQ(b.checks[0].b, (ShotRef{1, "end"}));
+  EXPECT_EQ(b.checks[1].words, (std::vector<std::string>{"a.sav: cut  short"}));
 }
 
 TEST(CaseFile, WhatCannotBeReadIsAProblemWithItsLine) {
