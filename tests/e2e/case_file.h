@@ -3,8 +3,8 @@
 // demo, each with the input it replays and what must hold afterwards.
 //
 //   # comment
-//   run OPTIONS...                 a run of qelplayer --headless OPTIONS... (the
-//                                  runs of one case share the game folder)
+//   run OPTIONS...                 a run of qelplayer --headless OPTIONS... (--seed 1
+//                                  unless named; the runs of one case share the game folder)
 //   STEP EVENT ARGS...             an input line, as the player's replay files have it
 //   STEP click X Y                 move, press and release at X Y after STEP
 //   replay FILE                    replay FILE of the game folder, else of the demo's

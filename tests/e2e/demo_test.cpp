@@ -48,6 +48,7 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
     for (const auto& [file, line] : run.writes) files[file] += line + "\n";
     for (const auto& [file, text] : files) std::ofstream(dir / file, std::ios::binary | std::ios::trunc) << text;
     std::string args = "--headless " + run.options;
+    if (run.options.find("--seed") == std::string::npos) args += " --seed 1";  // the same run every time
     if (!run.replayFile.empty()) args += " --replay '" + ReplayPath(run.replayFile) + "'";
     if (!run.input.empty()) {
       const std::string input = "input" + std::to_string(index + 1) + ".txt";
