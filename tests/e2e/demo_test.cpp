@@ -2,6 +2,8 @@
 // replays the case's input into a fresh copy of the demo, then the case's
 // checks read the pictures, files and sound the player left behind.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "../shell/player_fixture.h"
@@ -41,6 +43,15 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
     fs::create_directories(dir);
     for (const auto& e : fs::directory_iterator(QEL_DEMO_DIR))
       if (PartOfTheGame(e.path())) fs::copy(e.path(), dir / e.path().filename(), fs::copy_options::recursive);
+  }
+
+  // QEL_E2E_KEEP=1 keeps the folder of a failed case (pictures, capture, files) to look at.
+  void TearDown() override {
+    if (HasFailure() && std::getenv("QEL_E2E_KEEP")) {
+      std::printf("kept %s\n", dir.c_str());
+      return;
+    }
+    Player::TearDown();
   }
 
   void Play(int index, const RunSpec& run) {
