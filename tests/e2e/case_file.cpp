@@ -22,6 +22,12 @@ bool Int(const std::string& s, int& out) {
   return ec == std::errc() && p == end;
 }
 
+bool Real(const std::string& s, double& out) {
+  const char* end = s.data() + s.size();
+  auto [p, ec] = std::from_chars(s.data(), end, out);
+  return ec == std::errc() && p == end;
+}
+
 bool Colour(const std::string& s, uint32_t& out) {
   if (s.size() != 7 || s[0] != '#') return false;
   auto [p, ec] = std::from_chars(s.data() + 1, s.data() + 7, out, 16);
@@ -116,6 +122,15 @@ class Parser {
     if (d == "changed" || d == "unchanged") {
       c.kind = d == "changed" ? CheckKind::Changed : CheckKind::Unchanged;
       return Sized(w, 7, 7) && Shot(w[1], c.a) && Shot(w[2], c.b) && Rect(w, 3, c);
+    }
+    if (d == "like") {
+      c.kind = CheckKind::Like;
+      c_.runs.back().audio = true;
+      const bool ok = Sized(w, 6, 6) && Int(w[1], c.otherRun) && c.otherRun >= 1 &&
+                      c.otherRun < static_cast<int>(c_.runs.size()) && Int(w[2], c.from) && Int(w[3], c.to) &&
+                      1 <= c.from && c.from < c.to && Real(w[4], c.low) && Real(w[5], c.high) && c.low <= c.high;
+      if (ok) c_.runs[--c.otherRun].audio = true;
+      return ok;
     }
     if (d == "silent" || d == "sound" || d == "peak") {
       c.kind = d == "silent" ? CheckKind::Silent : d == "sound" ? CheckKind::Sound : CheckKind::Peak;

@@ -22,6 +22,8 @@
 //   silent FROM TO                 every captured sample of steps FROM..TO-1 is 0
 //   sound FROM TO                  some captured sample of steps FROM..TO-1 is not
 //   peak FROM TO MIN MAX           the loudest sample of those steps is MIN..MAX (of 32767)
+//   like RUN FROM TO MIN MAX       the correlation of those steps' samples with an earlier
+//                                  run's is MIN..MAX (1: the same sound, 0: unrelated)
 //   no-errors                      no error log (or an empty one), nothing on stderr
 //   stderr TEXT...                 the player's stderr holds TEXT
 //
@@ -41,7 +43,7 @@ struct ShotRef {
   bool operator==(const ShotRef&) const = default;
 };
 
-enum class CheckKind { Pixel, NotPixel, Some, Changed, Unchanged, Ini, File, Silent, Sound, Peak, NoErrors, Stderr };
+enum class CheckKind { Pixel, NotPixel, Some, Changed, Unchanged, Ini, File, Silent, Sound, Peak, Like, NoErrors, Stderr };
 
 struct Check {
   CheckKind kind = CheckKind::Pixel;
@@ -50,8 +52,10 @@ struct Check {
   int x = 0, y = 0, w = 1, h = 1;
   uint32_t colour = 0;  // 0xRRGGBB
   int tolerance = 4;
-  int from = 0, to = 0;             // Silent, Sound, Peak: steps
+  int from = 0, to = 0;             // Silent, Sound, Peak, Like: steps
   int min = 0, max = 0;             // Peak: sample magnitudes
+  int otherRun = 0;                 // Like: index into DemoCase::runs
+  double low = 0, high = 0;         // Like: correlation
   std::vector<std::string> words;  // Ini: file, section, key, value; File: file, state; Stderr: text
 };
 

@@ -103,6 +103,7 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
       case CheckKind::Silent:
       case CheckKind::Sound:
       case CheckKind::Peak: return VerifySound(run, c);
+      case CheckKind::Like: return VerifyLike(run, c);
       case CheckKind::NoErrors:
         EXPECT_EQ(Read(dir / "brannoc.err"), "") << "in the error log";
         EXPECT_EQ(r.err, "") << "on stderr";
@@ -180,6 +181,15 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
                     : c.kind == CheckKind::Sound ? *peak > 0
                                                  : c.min <= *peak && *peak <= c.max;
     EXPECT_TRUE(ok) << "the loudest sample of " << steps << " is " << *peak;
+  }
+
+  void VerifyLike(int run, const Check& c) {
+    const std::optional<e2e::Wav> wav = ReadWav(dir / Wav(run)), other = ReadWav(dir / Wav(c.otherRun));
+    ASSERT_TRUE(wav && other) << "no captured audio";
+    const std::optional<double> r = CorrelationOfSteps(*wav, *other, c.from, c.to);
+    ASSERT_TRUE(r) << "a capture is silent or ends before step " << c.to;
+    EXPECT_TRUE(c.low <= *r && *r <= c.high) << "steps " << c.from << ".." << c.to - 1 << " correlate " << *r
+                                             << " with run " << c.otherRun + 1;
   }
 
   std::map<std::string, TBitmap32> pictures_;

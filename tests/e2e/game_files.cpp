@@ -1,6 +1,7 @@
 #include "game_files.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -66,10 +67,34 @@ std::optional<Wav> ReadWav(const std::filesystem::path& file) {
   return wav;
 }
 
-std::optional<int> PeakOfSteps(const Wav& wav, int from, int to) {
+namespace {
+
+// The samples of steps from..to-1, or false when the capture is shorter.
+bool StepRange(const Wav& wav, int from, int to, size_t& begin, size_t& end) {
   const size_t perStep = static_cast<size_t>(kFramesPerStep) * wav.channels;
-  const size_t begin = static_cast<size_t>(from - 1) * perStep, end = static_cast<size_t>(to - 1) * perStep;
-  if (from < 1 || end > wav.samples.size()) return std::nullopt;
+  begin = static_cast<size_t>(from - 1) * perStep;
+  end = static_cast<size_t>(to - 1) * perStep;
+  return from >= 1 && from < to && end <= wav.samples.size();
+}
+
+}  // namespace
+
+std::optional<double> CorrelationOfSteps(const Wav& a, const Wav& b, int from, int to) {
+  size_t begin = 0, end = 0, beginB = 0, endB = 0;
+  if (a.channels != b.channels || !StepRange(a, from, to, begin, end) || !StepRange(b, from, to, beginB, endB))
+    return std::nullopt;
+  double ab = 0, aa = 0, bb = 0;
+  for (size_t i = begin; i < end; ++i) {
+    const double x = a.samples[i], y = b.samples[i];
+    ab += x * y, aa += x * x, bb += y * y;
+  }
+  if (aa == 0 || bb == 0) return std::nullopt;
+  return ab / std::sqrt(aa * bb);
+}
+
+std::optional<int> PeakOfSteps(const Wav& wav, int from, int to) {
+  size_t begin = 0, end = 0;
+  if (!StepRange(wav, from, to, begin, end)) return std::nullopt;
   int peak = 0;
   for (size_t i = begin; i < end; ++i) peak = std::max(peak, std::abs(static_cast<int>(wav.samples[i])));
   return peak;

@@ -28,4 +28,9 @@ inline constexpr int kFramesPerStep = 1470;
 // frames (k-1)*1470 .. k*1470-1); nullopt when the capture is shorter.
 std::optional<int> PeakOfSteps(const Wav& wav, int from, int to);
 
+// The normalised correlation of two captures over steps from..to-1: 1 when
+// one is the other scaled, near 0 when they are unrelated; nullopt when either
+// is shorter or silent there.
+std::optional<double> CorrelationOfSteps(const Wav& a, const Wav& b, int from, int to);
+
 }  // namespace qel::e2e
