@@ -275,6 +275,12 @@ const Variant* Machine::PeekElement(const ExprNode& n) {
   if (!FastIndex(*n.idx1, k)) return nullptr;
   if (FindSlot(n.name, n.var) >= 0) return nullptr;
   int s = CachedElement(n.name, k, n.arraySlots);
+  if (s < 0) {
+    // Not remembered yet: looked up here, so that the first round of a
+    // loop over an array does not take the general way for every element.
+    ByteString name;
+    s = ArraySlot(n.name, k, n.arraySlots, name);
+  }
   return s >= 0 ? &calc_.vars_[s].Value : nullptr;
 }
 
