@@ -77,7 +77,11 @@ void Machine::ExecList(const StmtList& list) {
     const Stmt& s = items[i];
     if (!Step(s.text)) break;
     // Arithmetic written in place needs no dispatch.
-    if (!(s.numeric && fast_ && AssignInPlace(s))) Exec(s);
+    if (s.numeric && fast_) {
+      if (!AssignInPlace(s)) ExecAssign(s, true);
+    } else {
+      Exec(s);
+    }
     StepHook();
     if (flow_ == 0) {
       ++i;
@@ -128,13 +132,13 @@ void Machine::Exec(const Stmt& s) {
   }
 }
 
-void Machine::ExecAssign(const Stmt& s) {
+void Machine::ExecAssign(const Stmt& s, bool tried) {
   if (fast_ && !s.idx1 && !s.badFollow) {
-    AssignPlain(s);
+    AssignPlain(s, tried);
     return;
   }
   if (fast_ && s.kind == St::Assign && s.idx1 && !s.idx2 && !s.idx1->error && s.idx1->parts.size() == 1 && !s.badFollow) {
-    AssignElement(s);
+    AssignElement(s, tried);
     return;
   }
   ByteString i1, i2;
@@ -188,8 +192,9 @@ void Machine::ExecAssign(const Stmt& s) {
 }
 
 // NAME := value, the statement loops are made of.
-void Machine::AssignPlain(const Stmt& s) {
-  if (s.kind == St::Assign && s.targetValid && AssignInPlace(s)) return;
+// tried: written in place was tried already and could not be.
+void Machine::AssignPlain(const Stmt& s, bool tried) {
+  if (!tried && s.kind == St::Assign && s.targetValid && AssignInPlace(s)) return;
   Variant value;
   if (!EvalUnit(s.expr, value)) {
     Fail("Error in expression", s.expr.text, 1);
@@ -240,8 +245,8 @@ bool Machine::ElementInPlace(const Stmt& s) {
 
 // NAME[k] := value with one index: a character of a string variable or an
 // array element, the element's position remembered per statement.
-void Machine::AssignElement(const Stmt& s) {
-  if (s.targetValid && ElementInPlace(s)) return;
+void Machine::AssignElement(const Stmt& s, bool tried) {
+  if (!tried && s.targetValid && ElementInPlace(s)) return;
   int32_t k;
   if (!SingleIndex(*s.idx1, s.text, k)) return;
   Variant value;
@@ -263,8 +268,9 @@ void Machine::AssignElement(const Stmt& s) {
     WriteSlot(slot, std::move(value));
     return;
   }
-  // Known to be no variable: what Store does for an absent name.
-  Create(name, value, slot);
+  // Known to be no variable: what Store does for an absent name. A valid
+  // array name with an integer index is a valid name.
+  Create(name, value, slot, true);
 }
 
 void Machine::AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s) {
@@ -370,7 +376,7 @@ void Machine::LoopRound(const Stmt& loop) {
     // may have used up the steps the round began with.
     if (!Step(s->text)) break;
     if (s->idx1 ? ElementInPlace(*s) : AssignInPlace(*s)) continue;
-    ExecAssign(*s);
+    ExecAssign(*s, true);
     if (failed()) break;
   }
   nest_ -= 1 + loop.blockSteps;
@@ -485,7 +491,7 @@ void Machine::PlainFor(const Stmt& s, int64_t i, int64_t last) {
       for (const Stmt* a : s.plainBody) {
         if (!Step(a->text)) break;
         if (a->idx1 ? ElementInPlace(*a) : AssignInPlace(*a)) continue;
-        ExecAssign(*a);
+        ExecAssign(*a, true);
         if (failed()) break;
       }
       nest_ -= levels;

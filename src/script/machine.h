@@ -141,11 +141,11 @@ class Machine {
   // statements
   void ExecList(const StmtList& list);
   void Exec(const Stmt& s);
-  void ExecAssign(const Stmt& s);
-  void AssignPlain(const Stmt& s);
+  void ExecAssign(const Stmt& s, bool tried = false);
+  void AssignPlain(const Stmt& s, bool tried);
   bool AssignInPlace(const Stmt& s);
   bool ElementInPlace(const Stmt& s);
-  void AssignElement(const Stmt& s);
+  void AssignElement(const Stmt& s, bool tried);
   void AssignChar(const ByteString& name, const ByteString& index, const Variant& value, const Stmt& s);
   void ExecIf(const Stmt& s);
   void RunBranch(const StmtList& list);
