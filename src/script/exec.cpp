@@ -248,7 +248,7 @@ bool Machine::ElementInPlace(const Stmt& s) {
 void Machine::AssignElement(const Stmt& s, bool tried) {
   if (!tried && s.targetValid && ElementInPlace(s)) return;
   int32_t k;
-  if (!SingleIndex(*s.idx1, s.text, k)) return;
+  if (!FastIndex(*s.idx1, k) && !SingleIndex(*s.idx1, s.text, k)) return;
   Variant value;
   if (!EvalUnit(s.expr, value)) {
     Fail("Error in expression", s.expr.text, 1);
