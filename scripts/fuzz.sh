@@ -4,6 +4,7 @@
 #   scripts/fuzz.sh [SECONDS] [TARGET...]      default: 20 seconds, every target; 0 only builds
 # Targets may change their working directory, so every path handed over is absolute.
 # A run that finds a crash, a leak or a timeout fails; the input is kept in build/fuzz/findings/.
+# QEL_FUZZ_SEED=N fixes libFuzzer's seed (default: a fresh one each run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
@@ -34,7 +35,7 @@ for t in "${targets[@]}"; do
   [ -f "fuzz/dict/$t.dict" ] && dict=(-dict="$PWD/fuzz/dict/$t.dict")
   [ -d "fuzz/corpus/$t" ] && seeds=("$PWD/fuzz/corpus/$t")
   echo "== $t: ${seconds} s"
-  if ! "build/fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  if ! "build/fuzz/fuzz/$t" ${QEL_FUZZ_SEED:+-seed="$QEL_FUZZ_SEED"} -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$findings/$t-" "${dict[@]}" "$work" "${seeds[@]}" > "$work.log" 2>&1; then
     failed+=("$t")
     tail -n 60 "$work.log"
