@@ -2,45 +2,15 @@
 // as loaded; the state the stream leaves must save and restore to itself, unless the
 // stream changed what a state does not save (keys, NotSave). Whether it did is read off the
 // tree, not off the record names, which match in any case ("Key", "notsave").
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "elements/game_file.h"
-#include "elements/game_text.h"
-#include "elements/qel_db.h"
 #include "elements/state_stream.h"
+#include "fuzz_game.h"
 #include "fuzz_support.h"
-#include "hostapi/host_table.h"
-#include "script/interpreter_pool.h"
 
 namespace {
-
-struct Game {
-  qel::Runtime runtime;
-  qel::TQelDB root{&runtime};
-  qel::InterpreterPool pool{runtime, root, [](qel::TScriptCalc& calc) {
-                              qel::RegisterHostFunctions(calc, qel::DefaultHostServices());
-                              qel::RegisterGameFunctions(calc);
-                            }};
-  qel::ByteString file;
-};
-
-Game& TheGame() {
-  static Game* game = [] {
-    auto* g = new Game();
-    std::ifstream in(QEL_DEMO_TEXT, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::vector<qel::TextProblem> problems;
-    if (!qel::PackGame(text.str(), g->file, problems)) std::abort();
-    return g;
-  }();
-  return *game;
-}
 
 // What a saved state leaves as the game file had it: every element's key and NotSave.
 std::vector<std::pair<int32_t, bool>> UnsavedFields(qel::TQelElement& e) {
@@ -54,12 +24,12 @@ std::vector<std::pair<int32_t, bool>> UnsavedFields(qel::TQelElement& e) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   qel::fuzz::EnterScratchDir();
-  TheGame();
+  qel::fuzz::TheGame(qel::fuzz::ReadTextFile(QEL_DEMO_TEXT));
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Game& game = TheGame();
+  qel::fuzz::FuzzGame& game = qel::fuzz::TheGame();
   qel::LoadGameData(game.root, game.file);
   const auto asLoaded = UnsavedFields(game.root);
   qel::RestoreStateRecords(game.root, qel::fuzz::AsView(data, size));
