@@ -1,4 +1,4 @@
-// Saved-state streams applied to a loaded game (the demo). Each input starts from the game
+// Saved-state streams applied to a loaded game (the small game of the tests). Each input starts from the game
 // as loaded; the state the stream leaves must save and restore to itself, unless the
 // stream changed what a state does not save (keys, NotSave). Whether it did is read off the
 // tree, not off the record names, which match in any case ("Key", "notsave").
@@ -24,7 +24,7 @@ std::vector<std::pair<int32_t, bool>> UnsavedFields(qel::TQelElement& e) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   qel::fuzz::EnterScratchDir();
-  qel::fuzz::TheGame(qel::fuzz::ReadTextFile(QEL_DEMO_TEXT));
+  qel::fuzz::TheGame(qel::fuzz::ReadTextFile(QEL_TEST_GAME_TEXT));
   return 0;
 }
 
