@@ -86,7 +86,7 @@ void TQelImList::RemoveEntry(TQelElement* image) {
 void TQelImList::RemoveEntryById(const ByteString& id) {
   for (auto it = Entries.begin(); it != Entries.end(); ++it) {
     TQelElement* image = runtime().Resolve(it->image);
-    if (image && image->Id == id) {
+    if (image && image->Id() == id) {
       Entries.erase(it);
       return;
     }

@@ -143,6 +143,7 @@ class TQelText : public TSizedElement {
   const ElementClass& Class() const override;
   std::optional<double> TextWidthForScripts() const override;
   bool GetValue(const ByteString& name, Variant& value) override;
+  bool NamedByBase(const ByteString& name) const override { return name != "TEXTSZ"; }
   TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
   void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
   void SetSizeX(int32_t v) override { SizeX = v; Relayout(); }

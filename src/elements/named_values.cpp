@@ -73,12 +73,17 @@ bool TQelElement::GetValue(const ByteString& name, Variant& value) {
     value = ReadProperty(*this, cls.properties[prop]);
     return true;
   }
-  for (const auto& c : children_)
-    if (SameUpper(c->Id, name)) {
-      value = Ref(c.get());
-      return true;
-    }
+  if (TQelElement* child = ChildNamed(name)) {
+    value = Ref(child);
+    return true;
+  }
   return GetKeyword(name, value);
+}
+
+TQelElement* TQelElement::ChildNamed(const ByteString& upperName) const {
+  for (const auto& c : children_)
+    if (SameUpper(c->Id(), upperName)) return c.get();
+  return nullptr;
 }
 
 bool TQelElement::GetKeyword(const ByteString& name, Variant& value) {

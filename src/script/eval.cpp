@@ -211,7 +211,7 @@ bool Machine::EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out) 
 void Machine::ReadVar(const ExprNode& n, Variant& out) {
   TokenRange ctx = unit_->text;
   if (!n.idx1) {
-    if (!Lookup(n.name, n.var, out)) Fail("Variable not found: " + n.name, ctx, 3);
+    if (!Lookup(n.name, n.var, out, &n.path)) Fail("Variable not found: " + n.name, ctx, 3);
     return;
   }
   if (!fast_ || n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) {

@@ -180,7 +180,7 @@ void Machine::ExecAssign(const Stmt& s) {
       WriteSlot(i, std::move(value));
       return;
     }
-    Store(s.target, std::move(value), s.var);
+    Store(s.target, std::move(value), s.var, &s.path);
     return;
   }
   int scratch = -1;
@@ -205,7 +205,7 @@ void Machine::AssignPlain(const Stmt& s) {
     WriteSlot(i, std::move(value));
     return;
   }
-  Create(s.target, value, i, true);
+  Create(s.target, value, i, true, &s.path);
 }
 
 // Arithmetic on variables and constants written straight into an existing

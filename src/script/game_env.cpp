@@ -2,8 +2,34 @@
 
 namespace qel {
 
-bool GameEnv::Walk(const ByteString& path, const TVarList& vars, TQelElement*& element, ByteString& last) const {
+namespace {
+
+// The element a segment leads to when the element answers it with a child or
+// with a keyword that names a place in the tree; null when the answer may
+// change without the tree changing (a variable, a property, the cursor ...).
+const TQelElement* TreeStep(const TQelElement& e, const ByteString& segment) {
+  if (!e.NamedByBase(segment) || (e.Vars && e.Vars->Find(segment)) || e.Class().FindProperty(segment) >= 0)
+    return nullptr;
+  if (const TQelElement* child = e.ChildNamed(segment)) return child;
+  if (segment == "SELF") return &e;
+  if (segment == "PARENT") return e.Parent();
+  if (segment == "QELDB") return e.Root();
+  return nullptr;
+}
+
+void Ask(PathSite& trace, const TQelElement& e) {
+  trace.asked[trace.askedCount++] = {&e, e.Vars ? e.Vars->stamp() : 0};
+}
+
+}  // namespace
+
+bool GameEnv::Walk(const ByteString& path, const TVarList& vars, TQelElement*& element, ByteString& last,
+                   PathSite* trace) const {
   TQelElement* current = CurrentElement();
+  if (trace) {
+    trace->tree = nullptr;
+    trace->askedCount = 0;
+  }
   size_t pos = 0;
   // Each leading dot climbs one level; there is nothing above the root.
   while (pos < path.size() && path[pos] == '.') {
@@ -17,17 +43,38 @@ bool GameEnv::Walk(const ByteString& path, const TVarList& vars, TQelElement*& e
     if (dot == pos || !current) return false;
     ByteString segment = path.substr(pos, dot - pos);
     pos = dot + 1;
+    const TQelElement* step = nullptr;
+    if (trace) {
+      step = trace->askedCount < PathSite::kMaxAsked - 1 ? TreeStep(*current, segment) : nullptr;
+      if (step) Ask(*trace, *current);
+      else trace = nullptr;
+    }
     Variant v;
     if (!current->GetValue(segment, v)) {
+      trace = nullptr;
       if (const TVar* var = vars.Find(segment)) v = var->Value;
       else if (segment == "QELDB") v = Variant::LongWord(root_.Handle());
       else return false;
     }
     if (!v.IsReference()) return false;
     current = runtime_.Resolve(v.handle());
+    if (trace && current != step) trace = nullptr;
   }
   element = current;
   last = path.substr(pos);
+  // The last segment is remembered as a variable or a property of the
+  // element, found the way GetValue and SetValue find them.
+  if (trace && current && current->NamedByBase(last)) {
+    Ask(*trace, *current);
+    trace->var = current->Vars ? current->Vars->IndexOf(last) : -1;
+    trace->prop = trace->var < 0 ? current->Class().FindProperty(last) : -1;
+    if (trace->var >= 0 || trace->prop >= 0) {
+      trace->tree = &runtime_.elements;
+      trace->treeStamp = runtime_.elements.treeStamp();
+      trace->start = runtime_.script.CurrentElement;
+      trace->target = current;
+    }
+  }
   return true;
 }
 
@@ -46,6 +93,32 @@ bool GameEnv::AssignPath(const ByteString& path, const Variant& value, const TVa
   return element->SetValue(last, value);
 }
 
+PathRead GameEnv::ResolvePathAt(const ByteString& path, const TVarList& vars, Variant& value, PathSite& site) {
+  if (TQelElement* e = Remembered(site)) {
+    value = site.prop >= 0 ? e->PropertyValue(site.prop) : (*e->Vars)[site.var].Value;
+    return PathRead::Found;
+  }
+  TQelElement* element = nullptr;
+  ByteString last;
+  if (!Walk(path, vars, element, last, &site)) return PathRead::Failed;
+  if (!element) return PathRead::NotVarNil;
+  return element->GetValue(last, value) ? PathRead::Found : PathRead::NotVar;
+}
+
+bool GameEnv::AssignPathAt(const ByteString& path, const Variant& value, const TVarList& vars, PathSite& site) {
+  // A double-quoted text may be a key of the language table: SetValue knows.
+  bool textKey = value.IsString() && !value.string_value().empty() && value.string_value()[0] == '"';
+  if (TQelElement* e = Remembered(site); e && !textKey) {
+    if (site.prop >= 0) return e->SetPropertyValue(site.prop, value);
+    (*e->Vars)[site.var].Value = value;
+    return true;
+  }
+  TQelElement* element = nullptr;
+  ByteString last;
+  if (!Walk(path, vars, element, last, &site) || !element) return false;
+  return element->SetValue(last, value);
+}
+
 bool GameEnv::MayTake(const ByteString& name) const {
   TQelElement* e = CurrentElement();
   return e && e->MayTakeValue(name);
@@ -53,7 +126,7 @@ bool GameEnv::MayTake(const ByteString& name) const {
 
 ByteString GameEnv::Place() const {
   TQelElement* e = CurrentElement();
-  return e ? e->Id + " <" + e->ClassName() + ">" : ByteString();
+  return e ? e->Id() + " <" + e->ClassName() + ">" : ByteString();
 }
 
 }  // namespace qel

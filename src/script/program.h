@@ -10,6 +10,7 @@
 
 #include "base/var_list.h"
 #include "elements/script_host.h"
+#include "script/script_env.h"
 #include "script/tokens.h"
 
 namespace qel {
@@ -64,6 +65,7 @@ struct ExprNode {
   bool numeric = false;
   mutable NameCache var;
   mutable std::vector<NameCache> arraySlots;  // where NAME[k] was, by k
+  mutable PathSiteSlot path;  // the element a name that is no variable leads to
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
@@ -110,6 +112,7 @@ struct Stmt {
   std::unique_ptr<ErrorInfo> badFollow;
   mutable NameCache var;
   mutable std::vector<NameCache> arraySlots;
+  mutable PathSiteSlot path;  // the element a target that is no variable leads to
   int slot = -1;  // frame slot of the target, in routines that run in a frame
   // NAME := arithmetic on numbers: may be written in place.
   bool numeric = false;

@@ -15,11 +15,11 @@ class NamedValues : public ::testing::Test {
  protected:
   void SetUp() override {
     screen = db.CreateChild("TQelScreen");
-    screen->Id = "Room";
+    screen->SetId("Room");
     door = static_cast<TQelImage*>(screen->CreateChild("TQelImage"));
-    door->Id = "Door";
+    door->SetId("Door");
     second = screen->CreateChild("TQelText");
-    second->Id = "Self";
+    second->SetId("Self");
   }
   Variant Get(TQelElement* e, const ByteString& name) {
     Variant v;

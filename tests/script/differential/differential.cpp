@@ -19,13 +19,13 @@ DifferentialRunner::~DifferentialRunner() = default;
 ScriptOutcome DifferentialRunner::Run(const std::string& source, bool fastPaths) {
   Runtime runtime;
   TQelDB root(&runtime);
-  root.Id = "Game";
+  root.SetId("Game");
   TQelElement* room = root.CreateChild("TQelScreen");
-  room->Id = "Room";
+  room->SetId("Room");
   TQelElement* door = room->CreateChild("TQelImage");
-  door->Id = "Door";
+  door->SetId("Door");
   TQelElement* knob = door->CreateChild("TQelImage");
-  knob->Id = "Knob";
+  knob->SetId("Knob");
   const HostServices& services = shared_->services;
   InterpreterPool pool(runtime, root, [&services](TScriptCalc& calc) {
     RegisterHostFunctions(calc, services);
