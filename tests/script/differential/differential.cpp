@@ -1,5 +1,6 @@
 #include "differential/differential.h"
 
+#include "differential/tree_functions.h"
 #include "elements/qel_db.h"
 #include "elements/state_stream.h"
 #include "hostapi/host_table.h"
@@ -27,9 +28,10 @@ ScriptOutcome DifferentialRunner::Run(const std::string& source, bool fastPaths)
   TQelElement* knob = door->CreateChild("TQelImage");
   knob->SetId("Knob");
   const HostServices& services = shared_->services;
-  InterpreterPool pool(runtime, root, [&services](TScriptCalc& calc) {
+  InterpreterPool pool(runtime, root, [&services, &runtime](TScriptCalc& calc) {
     RegisterHostFunctions(calc, services);
     RegisterGameFunctions(calc);
+    RegisterTreeFunctions(calc, runtime);
   });
   pool.SetStepBudget(budget_);
   pool.SetFastPaths(fastPaths);
