@@ -123,10 +123,10 @@ class TQelElement {
   // may be read and written without them. A kind that answers a name before
   // the base, or does more after the base took it, says false for it.
   virtual bool NamedByBase(const ByteString&) const { return true; }
-  // Reads and writes a published property of the element's class by index,
-  // as GetValue and SetValue do once they have found it.
-  Variant PropertyValue(int prop) const { return ReadProperty(*this, Class().properties[prop]); }
-  bool SetPropertyValue(int prop, const Variant& value) { return WriteProperty(*this, Class().properties[prop], value); }
+  // Reads and writes a published property of the element's class, as
+  // GetValue and SetValue do once they have found it.
+  Variant PropertyValue(const PropertyInfo& p) const { return ReadProperty(*this, p); }
+  bool SetPropertyValue(const PropertyInfo& p, const Variant& value) { return WriteProperty(*this, p, value); }
 
   // Width of the element's text as drawn, for the TEXTSZ keyword; only texts have one.
   virtual std::optional<double> TextWidthForScripts() const { return std::nullopt; }

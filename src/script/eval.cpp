@@ -123,7 +123,7 @@ inline bool Machine::LeafNum(const ExprNode& n, Num& v) {
   if (n.op == Op::Const) return ToNum(n.value, v);
   if (n.op == Op::Var && !n.idx1) {
     int i = FindSlot(n.name, n.var);
-    return i >= 0 && ToNum(calc_.vars_[i].Value, v);
+    return i >= 0 ? ToNum(calc_.vars_[i].Value, v) : PathNum(n, v);
   }
   return NumOf(n, v);
 }

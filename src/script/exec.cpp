@@ -216,7 +216,8 @@ bool Machine::AssignInPlace(const Stmt& s) {
   Num v;
   if (!EvalNum(*s.expr.root, v)) return false;
   int i = FindSlot(s.target, s.var);
-  if (i < 0 || NeedsUndo(i)) return false;
+  if (i < 0) return PathInPlace(s, v);
+  if (NeedsUndo(i)) return false;
   SetNum(calc_.vars_[i].Value, v);
   return true;
 }

@@ -67,8 +67,9 @@ bool GameEnv::Walk(const ByteString& path, const TVarList& vars, TQelElement*& e
   if (trace && current && current->NamedByBase(last)) {
     Ask(*trace, *current);
     trace->var = current->Vars ? current->Vars->IndexOf(last) : -1;
-    trace->prop = trace->var < 0 ? current->Class().FindProperty(last) : -1;
-    if (trace->var >= 0 || trace->prop >= 0) {
+    int prop = trace->var < 0 ? current->Class().FindProperty(last) : -1;
+    trace->property = prop >= 0 ? &current->Class().properties[prop] : nullptr;
+    if (trace->var >= 0 || trace->property) {
       trace->tree = &runtime_.elements;
       trace->treeStamp = runtime_.elements.treeStamp();
       trace->start = runtime_.script.CurrentElement;
@@ -94,10 +95,7 @@ bool GameEnv::AssignPath(const ByteString& path, const Variant& value, const TVa
 }
 
 PathRead GameEnv::ResolvePathAt(const ByteString& path, const TVarList& vars, Variant& value, PathSite& site) {
-  if (TQelElement* e = Remembered(site)) {
-    value = site.prop >= 0 ? e->PropertyValue(site.prop) : (*e->Vars)[site.var].Value;
-    return PathRead::Found;
-  }
+  if (ReadRemembered(site, value)) return PathRead::Found;
   TQelElement* element = nullptr;
   ByteString last;
   if (!Walk(path, vars, element, last, &site)) return PathRead::Failed;
@@ -108,11 +106,7 @@ PathRead GameEnv::ResolvePathAt(const ByteString& path, const TVarList& vars, Va
 bool GameEnv::AssignPathAt(const ByteString& path, const Variant& value, const TVarList& vars, PathSite& site) {
   // A double-quoted text may be a key of the language table: SetValue knows.
   bool textKey = value.IsString() && !value.string_value().empty() && value.string_value()[0] == '"';
-  if (TQelElement* e = Remembered(site); e && !textKey) {
-    if (site.prop >= 0) return e->SetPropertyValue(site.prop, value);
-    (*e->Vars)[site.var].Value = value;
-    return true;
-  }
+  if (TQelElement* e = Remembered(site); e && !textKey) return Put(*e, site, value);
   TQelElement* element = nullptr;
   ByteString last;
   if (!Walk(path, vars, element, last, &site) || !element) return false;

@@ -14,6 +14,36 @@ class GameEnv : public ScriptEnv {
   bool AssignPath(const ByteString& path, const Variant& value, const TVarList& vars) override;
   PathRead ResolvePathAt(const ByteString& path, const TVarList& vars, Variant& value, PathSite& site) override;
   bool AssignPathAt(const ByteString& path, const Variant& value, const TVarList& vars, PathSite& site) override;
+  bool ReadRemembered(PathSite& site, Variant& value) override {
+    TQelElement* e = Remembered(site);
+    if (!e) return false;
+    value = site.property ? e->PropertyValue(*site.property) : (*e->Vars)[site.var].Value;
+    return true;
+  }
+  bool ReadRememberedNum(PathSite& site, Num& v) override {
+    TQelElement* e = Remembered(site);
+    if (!e) return false;
+    if (!site.property) return ToNum((*e->Vars)[site.var].Value, v);
+    bool isFloat;
+    if (!ReadNumber(*site.property, *e, isFloat, v.i, v.f)) return false;
+    v.kind = isFloat ? VarKind::Float : VarKind::Integer;
+    return true;
+  }
+  bool WriteRememberedNum(PathSite& site, const Num& v) override {
+    TQelElement* e = Remembered(site);
+    if (!e) return false;
+    bool isFloat = v.kind == VarKind::Float;
+    if (site.property && (isFloat || v.kind == VarKind::Integer || v.kind == VarKind::Int64) &&
+        WriteNumber(*site.property, *e, isFloat, v.i, v.f))
+      return true;
+    Variant value;
+    SetNum(value, v);
+    return Put(*e, site, value);
+  }
+  bool WriteRemembered(PathSite& site, const Variant& value) override {
+    TQelElement* e = Remembered(site);
+    return e && Put(*e, site, value);
+  }
   bool MayTake(const ByteString& name) const override;
   ByteString Place() const override;
   ByteString EventName() const override { return runtime_.script.EventName; }
@@ -30,6 +60,12 @@ class GameEnv : public ScriptEnv {
   // trace, when given, is filled when the walk can be remembered.
   bool Walk(const ByteString& path, const TVarList& vars, TQelElement*& element, ByteString& last,
             PathSite* trace = nullptr) const;
+  // What SetValue does with the remembered property or variable.
+  static bool Put(TQelElement& e, const PathSite& site, const Variant& value) {
+    if (site.property) return e.SetPropertyValue(*site.property, value);
+    (*e.Vars)[site.var].Value = value;
+    return true;
+  }
   // The remembered target of site, or null when the site no longer holds.
   TQelElement* Remembered(const PathSite& site) const {
     if (site.tree != &runtime_.elements || site.treeStamp != runtime_.elements.treeStamp() ||

@@ -116,6 +116,10 @@ class Machine {
   bool EvalNum(const ExprNode& n, Num& v);
   bool NumOf(const ExprNode& n, Num& v);
   bool LeafNum(const ExprNode& n, Num& v);
+  // A name that is no variable, read or written as a plain number through
+  // the element path it remembers; false when the general path must run.
+  bool PathNum(const ExprNode& n, Num& v);
+  bool PathInPlace(const Stmt& s, const Num& v);
   const Variant* PeekElement(const ExprNode& n);
   bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);
   bool CheckCharIndex(int64_t index, size_t length, TokenRange ctx, size_t& at);

@@ -5,11 +5,13 @@
 #include <memory>
 
 #include "base/var_list.h"
+#include "script/fast_numbers.h"
 
 namespace qel {
 
 class Runtime;
 class TQelElement;
+struct PropertyInfo;
 
 enum class PathRead : uint8_t {
   Found,      // value filled in
@@ -33,7 +35,7 @@ struct PathSite {
   uint64_t treeStamp = 0;
   uint32_t start = 0;          // handle of the element the walk started from
   TQelElement* target = nullptr;
-  int prop = -1;               // the last segment: a published property of the target,
+  const PropertyInfo* property = nullptr;  // the last segment: a property of the target,
   int var = -1;                // or the position of one of its variables
   int askedCount = 0;
   Asked asked[kMaxAsked];
@@ -46,6 +48,8 @@ class PathSiteSlot {
     if (!site_) site_ = std::make_unique<PathSite>();
     return *site_;
   }
+  // Null until the name was walked once.
+  PathSite* peek() const { return site_.get(); }
 
  private:
   std::unique_ptr<PathSite> site_;
@@ -67,6 +71,17 @@ class ScriptEnv {
   virtual bool AssignPathAt(const ByteString& path, const Variant& value, const TVarList& vars, PathSite&) {
     return AssignPath(path, value, vars);
   }
+  // Reads through a remembered site alone; false, with nothing read, when it
+  // no longer holds.
+  virtual bool ReadRemembered(PathSite&, Variant&) { return false; }
+  // Writes a value that is no text key through a remembered site alone;
+  // false, with nothing changed, when it no longer holds or the element
+  // refuses the value.
+  virtual bool WriteRemembered(PathSite&, const Variant&) { return false; }
+  // The same for the plain numbers of in-place arithmetic: false, with
+  // nothing read or changed, also when the value is no such number.
+  virtual bool ReadRememberedNum(PathSite&, Num&) { return false; }
+  virtual bool WriteRememberedNum(PathSite&, const Num&) { return false; }
   // False only when AssignPath surely refuses every value of this plain
   // (undotted) name, which then can only be a script variable.
   virtual bool MayTake(const ByteString&) const { return true; }
