@@ -118,5 +118,21 @@ TEST(PathSites, OneProgramInTwoGames) {
   EXPECT_EQ(b.pool.At(0).ErrorMessage(), "Variable not found: KNOB.RX");
 }
 
+// A variable of the root named like one of the root's own values: every
+// write must still reach the root's own handling, not only the first.
+TEST(PathSites, RootVariableNamedLikeARootValue) {
+  for (bool fast : {true, false}) {
+    Runtime runtime;
+    TQelDB root(&runtime);
+    root.Vars = std::make_unique<TVarList>();
+    root.Vars->Append("VOLMUZ", Variant::Integer(50));
+    InterpreterPool pool(runtime, root, [](TScriptCalc&) {});
+    pool.SetFastPaths(fast);
+    runtime.script.CurrentElement = root.Handle();
+    ASSERT_TRUE(pool.At(0).Run(pool.At(0).Prepare("I := 0; FOR I := 1 TO 3 DO SELF.VOLMUZ := SELF.VOLMUZ + 10;")));
+    EXPECT_EQ(runtime.shell.MusicVolume, 80) << fast;
+  }
+}
+
 }  // namespace
 }  // namespace qel
