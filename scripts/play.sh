@@ -1,28 +1,43 @@
 #!/usr/bin/env bash
 # Builds everything and plays the bundled demo game: in a window when a display
-# exists, else headless, writing screenshots into a folder it names.
-#   scripts/play.sh [qelplayer options...]
+# exists, else headless, touring the demo and writing screenshots into a folder
+# it names.
+#   scripts/play.sh [qelplayer options...]     (e.g. --fullscreen)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 bash scripts/deps.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j"$(nproc)"
-player=$PWD/build/release/src/shell/qelplayer
-game=$PWD/build/release/demo/demo.qelf
+player=$root/build/release/src/shell/qelplayer
+game=$root/build/release/demo
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec "$player" "$@" "$game"
+  # In a window unless asked otherwise (a game's first run would go full screen).
+  mode=--windowed
+  for a in "$@"; do
+    case $a in --windowed | --fullscreen) mode= ;; esac
+  done
+  exec "$player" $mode "$@" "$game/demo.qelf"
 fi
-shots=$PWD/build/release/demo-screenshots
+
+shots=$root/build/release/demo-tour
+echo "No display found, so the demo plays headless: a scripted tour (demo/tour.replay)."
+echo "Screenshots of every screen go to $shots"
+# The tour starts from a first run: a fresh copy of the game folder, without
+# the settings or the save a previous game left there.
+run=$(mktemp -d)
+trap 'rm -rf "$run"' EXIT
+cp -r "$game"/demo.qelf "$game"/demo.res "$game"/*.lng "$game"/sounds.ini "$game"/particles.* \
+  "$game"/pics "$game"/logos "$game"/sounds "$game"/effects "$run"/
+rm -rf "$shots"
 mkdir -p "$shots"
-echo "No display: playing the demo headless; screenshots go to $shots"
-# The logo, the first room once the logos are over, a click on the door, the end.
-cat > "$shots/clicks.txt" <<'INPUT'
-# STEP EVENT ARGUMENTS (events come after that process step)
-210 move 700 300
-212 down 700 300
-213 up 700 300
-INPUT
-"$player" --headless --frames 240 --seed 1 --replay "$shots/clicks.txt" \
-  --screenshot-at 40:"$shots/logo.png" --screenshot-at 205:"$shots/room.png" \
-  --screenshot-at 215:"$shots/click.png" --screenshot "$shots/end.png" "$@" "$game"
-ls -1 "$shots"/*.png
+args=()
+for shot in 50:01-logo1 150:02-logo2 320:03-menu 335:04-menu-hover 380:05-menu-russian 399:06-loading \
+  420:07-room 428:08-room-hover 445:09-room-pick 460:10-room-cheat 480:11-room-saved 515:12-puzzle \
+  530:13-puzzle-swap 550:14-puzzle-solved 640:15-room-loaded 685:16-menu-english; do
+  args+=(--screenshot-at "${shot%%:*}:$shots/${shot#*:}.png")
+done
+(cd "$run" && SDL_VIDEODRIVER=offscreen DISPLAY= "$player" --headless --frames 720 --seed 1 \
+  --replay "$root/demo/tour.replay" --audio-out "$shots/tour.wav" "${args[@]}" "$@" demo.qelf)
+cp "$run"/demo.ini "$shots"/settings-after-tour.ini 2>/dev/null || true
+ls -1 "$shots"
