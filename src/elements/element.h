@@ -123,6 +123,11 @@ class TQelElement {
   // may be read and written without them. A kind that answers a name before
   // the base, or does more after the base took it, says false for it.
   virtual bool NamedByBase(const ByteString&) const { return true; }
+  // True when GetValue may answer the name as a keyword, or as an extra name
+  // of the kind. Any other name GetValue misses stays missed while the
+  // element's variables, properties and children do not have it. A kind
+  // with extra names adds them.
+  virtual bool KeywordName(const ByteString& name) const;
   // Reads and writes a published property of the element's class, as
   // GetValue and SetValue do once they have found it.
   Variant PropertyValue(const PropertyInfo& p) const { return ReadProperty(*this, p); }

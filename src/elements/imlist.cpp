@@ -184,6 +184,10 @@ void TQelImList::ReloadRes() {
 
 // --- named values ---
 
+bool TQelImList::KeywordName(const ByteString& name) const {
+  return name == "ELEMENTS" || name == "SELEL" || TQelElement::KeywordName(name);
+}
+
 bool TQelImList::GetValue(const ByteString& name, Variant& value) {
   if (TQelElement::GetValue(name, value)) return true;
   if (name == "ELEMENTS") {

@@ -86,6 +86,18 @@ TQelElement* TQelElement::ChildNamed(const ByteString& upperName) const {
   return nullptr;
 }
 
+// Every name GetKeyword below may answer; keep the two in step.
+bool TQelElement::KeywordName(const ByteString& name) const {
+  static const char* const kKeywords[] = {
+      "NIL", "SELF", "CLASS", "PARENT", "QELDB", "CURRENTSCREEN", "CURSOR", "CURSORAT", "CURSORATNIL", "ABSX", "ABSY",
+      "SZX", "SZY", "TEXTSZ", "MOUSEIN", "MSDX", "MSDY", "MSX", "MSY", "IMFORLOADCOUNT", "IMFORLOADPOS",
+      "KEYDOWNED", "MOUSEDOWN", "MOUSEINDOWN"};
+  if (StartsWith(name, "CHILD") || StartsWith(name, "PARPOS")) return true;  // CHILDCOUNT, CHILD[n], CHILDn
+  for (const char* k : kKeywords)
+    if (name == k) return true;
+  return false;
+}
+
 bool TQelElement::GetKeyword(const ByteString& name, Variant& value) {
   const ShellState& shell = runtime().shell;
   TQelElement* hovered = runtime().Resolve(shell.HoveredElement);

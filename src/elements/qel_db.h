@@ -101,6 +101,7 @@ class TQelDB : public TQelElement {
   bool SetValue(const ByteString& name, const Variant& value) override;
   bool MayTakeValue(const ByteString& name) const override;
   bool NamedByBase(const ByteString& name) const override;
+  bool KeywordName(const ByteString& name) const override;
 
   // --- property setters (game file and scripts) ---
   void SetIniFile(std::string_view name);

@@ -17,6 +17,13 @@ const TQelElement* TreeStep(const TQelElement& e, const ByteString& segment) {
   return nullptr;
 }
 
+// A name the element surely does not answer while its variables, properties
+// and children do not have it: one a script variable may then stand for.
+bool SurelyMissing(const TQelElement& e, const ByteString& segment) {
+  return e.NamedByBase(segment) && !e.KeywordName(segment) && !(e.Vars && e.Vars->Find(segment)) &&
+         e.Class().FindProperty(segment) < 0 && !e.ChildNamed(segment);
+}
+
 void Ask(PathSite& trace, const TQelElement& e) {
   trace.asked[trace.askedCount++] = {&e, e.Vars ? e.Vars->stamp() : 0};
 }
@@ -29,6 +36,7 @@ bool GameEnv::Walk(const ByteString& path, const TVarList& vars, TQelElement*& e
   if (trace) {
     trace->tree = nullptr;
     trace->askedCount = 0;
+    trace->varSlot = -1;
   }
   size_t pos = 0;
   // Each leading dot climbs one level; there is nothing above the root.
@@ -43,18 +51,34 @@ bool GameEnv::Walk(const ByteString& path, const TVarList& vars, TQelElement*& e
     if (dot == pos || !current) return false;
     ByteString segment = path.substr(pos, dot - pos);
     pos = dot + 1;
+    // What can be remembered of this step: the element the tree leads to,
+    // or that a script variable stands for the name.
     const TQelElement* step = nullptr;
-    if (trace) {
-      step = trace->askedCount < PathSite::kMaxAsked - 1 ? TreeStep(*current, segment) : nullptr;
-      if (step) Ask(*trace, *current);
+    bool byVariable = false;
+    if (trace && trace->askedCount < PathSite::kMaxAsked - 1) {
+      step = TreeStep(*current, segment);
+      byVariable = !step && trace->varSlot < 0 && SurelyMissing(*current, segment);
+      if (step || byVariable) Ask(*trace, *current);
       else trace = nullptr;
+    } else {
+      trace = nullptr;
     }
     Variant v;
-    if (!current->GetValue(segment, v)) {
-      trace = nullptr;
-      if (const TVar* var = vars.Find(segment)) v = var->Value;
+    if (current->GetValue(segment, v)) {
+      if (byVariable) trace = nullptr;
+    } else {
+      const TVar* var = vars.Find(segment);
+      if (var) v = var->Value;
       else if (segment == "QELDB") v = Variant::LongWord(root_.Handle());
       else return false;
+      if (trace && byVariable && var && v.IsReference()) {
+        trace->varSlot = vars.IndexOf(segment);
+        trace->varStamp = vars.stamp();
+        trace->varHandle = v.handle();
+        step = runtime_.Resolve(v.handle());
+      } else {
+        trace = nullptr;
+      }
     }
     if (!v.IsReference()) return false;
     current = runtime_.Resolve(v.handle());
@@ -95,7 +119,10 @@ bool GameEnv::AssignPath(const ByteString& path, const Variant& value, const TVa
 }
 
 PathRead GameEnv::ResolvePathAt(const ByteString& path, const TVarList& vars, Variant& value, PathSite& site) {
-  if (ReadRemembered(site, value)) return PathRead::Found;
+  if (TQelElement* e = Remembered(site, vars)) {
+    value = Get(*e, site);
+    return PathRead::Found;
+  }
   TQelElement* element = nullptr;
   ByteString last;
   if (!Walk(path, vars, element, last, &site)) return PathRead::Failed;
@@ -106,11 +133,33 @@ PathRead GameEnv::ResolvePathAt(const ByteString& path, const TVarList& vars, Va
 bool GameEnv::AssignPathAt(const ByteString& path, const Variant& value, const TVarList& vars, PathSite& site) {
   // A double-quoted text may be a key of the language table: SetValue knows.
   bool textKey = value.IsString() && !value.string_value().empty() && value.string_value()[0] == '"';
-  if (TQelElement* e = Remembered(site); e && !textKey) return Put(*e, site, value);
+  if (TQelElement* e = Remembered(site, vars); e && !textKey) return Put(*e, site, value);
   TQelElement* element = nullptr;
   ByteString last;
   if (!Walk(path, vars, element, last, &site) || !element) return false;
   return element->SetValue(last, value);
+}
+
+bool GameEnv::ReadRememberedNum(PathSite& site, const TVarList& vars, Num& v) {
+  TQelElement* e = Remembered(site, vars);
+  if (!e) return false;
+  if (!site.property) return ToNum((*e->Vars)[site.var].Value, v);
+  bool isFloat;
+  if (!ReadNumber(*site.property, *e, isFloat, v.i, v.f)) return false;
+  v.kind = isFloat ? VarKind::Float : VarKind::Integer;
+  return true;
+}
+
+bool GameEnv::WriteRememberedNum(PathSite& site, const TVarList& vars, const Num& v) {
+  TQelElement* e = Remembered(site, vars);
+  if (!e) return false;
+  bool isFloat = v.kind == VarKind::Float;
+  if (site.property && (isFloat || v.kind == VarKind::Integer || v.kind == VarKind::Int64) &&
+      WriteNumber(*site.property, *e, isFloat, v.i, v.f))
+    return true;
+  Variant value;
+  SetNum(value, v);
+  return Put(*e, site, value);
 }
 
 bool GameEnv::MayTake(const ByteString& name) const {

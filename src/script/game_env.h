@@ -14,36 +14,8 @@ class GameEnv : public ScriptEnv {
   bool AssignPath(const ByteString& path, const Variant& value, const TVarList& vars) override;
   PathRead ResolvePathAt(const ByteString& path, const TVarList& vars, Variant& value, PathSite& site) override;
   bool AssignPathAt(const ByteString& path, const Variant& value, const TVarList& vars, PathSite& site) override;
-  bool ReadRemembered(PathSite& site, Variant& value) override {
-    TQelElement* e = Remembered(site);
-    if (!e) return false;
-    value = site.property ? e->PropertyValue(*site.property) : (*e->Vars)[site.var].Value;
-    return true;
-  }
-  bool ReadRememberedNum(PathSite& site, Num& v) override {
-    TQelElement* e = Remembered(site);
-    if (!e) return false;
-    if (!site.property) return ToNum((*e->Vars)[site.var].Value, v);
-    bool isFloat;
-    if (!ReadNumber(*site.property, *e, isFloat, v.i, v.f)) return false;
-    v.kind = isFloat ? VarKind::Float : VarKind::Integer;
-    return true;
-  }
-  bool WriteRememberedNum(PathSite& site, const Num& v) override {
-    TQelElement* e = Remembered(site);
-    if (!e) return false;
-    bool isFloat = v.kind == VarKind::Float;
-    if (site.property && (isFloat || v.kind == VarKind::Integer || v.kind == VarKind::Int64) &&
-        WriteNumber(*site.property, *e, isFloat, v.i, v.f))
-      return true;
-    Variant value;
-    SetNum(value, v);
-    return Put(*e, site, value);
-  }
-  bool WriteRemembered(PathSite& site, const Variant& value) override {
-    TQelElement* e = Remembered(site);
-    return e && Put(*e, site, value);
-  }
+  bool ReadRememberedNum(PathSite& site, const TVarList& vars, Num& v) override;
+  bool WriteRememberedNum(PathSite& site, const TVarList& vars, const Num& v) override;
   bool MayTake(const ByteString& name) const override;
   ByteString Place() const override;
   ByteString EventName() const override { return runtime_.script.EventName; }
@@ -60,14 +32,8 @@ class GameEnv : public ScriptEnv {
   // trace, when given, is filled when the walk can be remembered.
   bool Walk(const ByteString& path, const TVarList& vars, TQelElement*& element, ByteString& last,
             PathSite* trace = nullptr) const;
-  // What SetValue does with the remembered property or variable.
-  static bool Put(TQelElement& e, const PathSite& site, const Variant& value) {
-    if (site.property) return e.SetPropertyValue(*site.property, value);
-    (*e.Vars)[site.var].Value = value;
-    return true;
-  }
   // The remembered target of site, or null when the site no longer holds.
-  TQelElement* Remembered(const PathSite& site) const {
+  TQelElement* Remembered(const PathSite& site, const TVarList& vars) const {
     if (site.tree != &runtime_.elements || site.treeStamp != runtime_.elements.treeStamp() ||
         site.start != runtime_.script.CurrentElement)
       return nullptr;
@@ -75,7 +41,21 @@ class GameEnv : public ScriptEnv {
       const TQelElement* e = site.asked[i].element;
       if ((e->Vars ? e->Vars->stamp() : 0) != site.asked[i].varsStamp) return nullptr;
     }
+    if (site.varSlot >= 0) {
+      if (vars.stamp() != site.varStamp) return nullptr;
+      const Variant& v = vars[site.varSlot].Value;
+      if (!v.IsReference() || v.handle() != site.varHandle) return nullptr;
+    }
     return site.target;
+  }
+  // What GetValue and SetValue do with the remembered property or variable.
+  static Variant Get(const TQelElement& e, const PathSite& site) {
+    return site.property ? e.PropertyValue(*site.property) : (*e.Vars)[site.var].Value;
+  }
+  static bool Put(TQelElement& e, const PathSite& site, const Variant& value) {
+    if (site.property) return e.SetPropertyValue(*site.property, value);
+    (*e.Vars)[site.var].Value = value;
+    return true;
   }
 
   Runtime& runtime_;

@@ -8,13 +8,13 @@ namespace qel {
 bool Machine::PathNum(const ExprNode& n, Num& v) {
   ScriptEnv* env = calc_.env();
   PathSite* site = n.path.peek();
-  return env && site && fast_ && env->ReadRememberedNum(*site, v);
+  return env && site && fast_ && env->ReadRememberedNum(*site, calc_.vars_, v);
 }
 
 bool Machine::PathInPlace(const Stmt& s, const Num& v) {
   ScriptEnv* env = calc_.env();
   PathSite* site = s.path.peek();
-  return env && site && fast_ && s.targetValid && env->WriteRememberedNum(*site, v);
+  return env && site && fast_ && s.targetValid && env->WriteRememberedNum(*site, calc_.vars_, v);
 }
 
 }  // namespace qel

@@ -23,8 +23,9 @@ enum class PathRead : uint8_t {
 // What a name of a compiled script remembers of the last walk of its path,
 // so that the next read or write can go straight to the element. Only the
 // environment fills and reads it. It holds while the tree keeps its shape,
-// the same element runs the script, and every element the walk asked keeps
-// the names of its variables.
+// the same element runs the script, every element the walk asked keeps the
+// names of its variables, and a script variable the walk went through still
+// sits in the same place of the same list and refers to the same element.
 struct PathSite {
   static constexpr int kMaxAsked = 6;
   struct Asked {
@@ -39,6 +40,9 @@ struct PathSite {
   int var = -1;                // or the position of one of its variables
   int askedCount = 0;
   Asked asked[kMaxAsked];
+  int varSlot = -1;  // position of the script variable of a step, -1 when none
+  uint64_t varStamp = 0;
+  uint32_t varHandle = 0;
 };
 
 // Room for a name's PathSite, made the first time the name is walked.
@@ -71,17 +75,11 @@ class ScriptEnv {
   virtual bool AssignPathAt(const ByteString& path, const Variant& value, const TVarList& vars, PathSite&) {
     return AssignPath(path, value, vars);
   }
-  // Reads through a remembered site alone; false, with nothing read, when it
-  // no longer holds.
-  virtual bool ReadRemembered(PathSite&, Variant&) { return false; }
-  // Writes a value that is no text key through a remembered site alone;
-  // false, with nothing changed, when it no longer holds or the element
-  // refuses the value.
-  virtual bool WriteRemembered(PathSite&, const Variant&) { return false; }
-  // The same for the plain numbers of in-place arithmetic: false, with
-  // nothing read or changed, also when the value is no such number.
-  virtual bool ReadRememberedNum(PathSite&, Num&) { return false; }
-  virtual bool WriteRememberedNum(PathSite&, const Num&) { return false; }
+  // Reads and writes a plain number through a remembered site alone, for
+  // in-place arithmetic; false, with nothing read or changed, when the site
+  // no longer holds, the value is no such number or the element refuses it.
+  virtual bool ReadRememberedNum(PathSite&, const TVarList&, Num&) { return false; }
+  virtual bool WriteRememberedNum(PathSite&, const TVarList&, const Num&) { return false; }
   // False only when AssignPath surely refuses every value of this plain
   // (undotted) name, which then can only be a script variable.
   virtual bool MayTake(const ByteString&) const { return true; }

@@ -118,6 +118,52 @@ TEST(PathSites, OneProgramInTwoGames) {
   EXPECT_EQ(b.pool.At(0).ErrorMessage(), "Variable not found: KNOB.RX");
 }
 
+TEST(PathSites, ScriptVariablesThatReferToElements) {
+  std::string s = Outcome(
+      "I := 0; E := KNOB; F := 0;"
+      "FOR I := 1 TO 6 DO BEGIN E.RX := E.RX + 1; F := F + E.RX;"
+      "  IF I = 2 THEN E := SELF; IF I = 3 THEN G := 1; IF I = 4 THEN KNOB.ID := 'E';"
+      "  IF I = 5 THEN BEGIN E.ID := 'Knob'; E := 5 END END;");
+  // Rounds 1-2 the knob, 3-4 the door; at round 5 the knob, now the door's
+  // child E, hides the variable; at round 6 E is 5, which leads nowhere.
+  EXPECT_PRED2(Has, s, "F = Float 9");
+  EXPECT_PRED2(Has, s, "error 3 Variable not found: E.RX");
+}
+
+TEST(PathSites, KeywordThatComesAndGoes) {
+  // CURSOR names the cursor element only while there is one; until then a
+  // script variable of that name stands for it.
+  std::string s = Outcome(
+      "I := 0; CURSOR := 0; SETVAR('CURSOR', KNOB);"
+      "FOR I := 1 TO 4 DO BEGIN CURSOR.RX := CURSOR.RX + 1; IF I = 2 THEN SELF.CURSOR := SELF END;"
+      "A := KNOB.RX; B := RX;");
+  EXPECT_PRED2(Has, s, "A = Float 2");
+  EXPECT_PRED2(Has, s, "B = Float 2");
+}
+
+// One compiled script on two interpreters of one game, whose variables
+// stand in different places: each must find its own E.
+TEST(PathSites, OneProgramOnTwoInterpreters) {
+  Runtime runtime;
+  TQelDB root(&runtime);
+  TQelElement* door = root.CreateChild("TQelScreen")->CreateChild("TQelImage");
+  TQelElement* knob = door->CreateChild("TQelImage");
+  knob->SetId("Knob");
+  InterpreterPool pool(runtime, root, [](TScriptCalc&) {});
+  runtime.script.CurrentElement = door->Handle();
+  TScriptCalc& a = pool.At(0);
+  TScriptCalc& b = pool.At(1);
+  ASSERT_TRUE(a.Run(a.Prepare("E := KNOB;")));
+  ASSERT_TRUE(b.Run(b.Prepare("K := KNOB; E := SELF;")));
+  ProgramRef p = a.Prepare("E.RX := E.RX + 1;");
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(a.Run(p));
+    ASSERT_TRUE(b.Run(p));
+  }
+  EXPECT_EQ(knob->XValue(), 3);
+  EXPECT_EQ(door->XValue(), 3);
+}
+
 // A variable of the root named like one of the root's own values: every
 // write must still reach the root's own handling, not only the first.
 TEST(PathSites, RootVariableNamedLikeARootValue) {

@@ -12,7 +12,8 @@ const char* const kElements[] = {"SELF", "KNOB", "PARENT", "E", "F", "QELDB.ROOM
                                  "KNOB.BOLT", "BOLT", "CHILD1", "SELF.KNOB", "NIL"};
 const char* const kIds[] = {"'Knob'", "'Bolt'", "'Door'", "'Room'", "'Self'", "'E'", "'knob'", "'Z'"};
 // Segments that usually lead somewhere come first and are picked more often.
-const char* const kSegments[] = {"KNOB", "SELF", "E", "F", "ROOM", "KNOB", "BOLT", "DOOR", "PARENT", "RX", "V1"};
+const char* const kSegments[] = {"KNOB", "SELF", "E", "F", "ROOM", "KNOB", "BOLT", "DOOR", "PARENT", "RX", "V1",
+                                 "CURSOR"};
 const char* const kSafe[] = {"KNOB", "SELF", "E", "F", "ROOM"};
 // Element variables that hide a child, a keyword or a property on the way.
 const char* const kVarOwners[] = {"SELF", "KNOB", "KNOB", "E", "PARENT"};
@@ -35,6 +36,9 @@ class PathGenerator {
     if (c_.Chance(60)) out += "TREEMAKE(KNOB, 'Bolt');\n";
     // A second knob: which one KNOB names depends on the order of the two.
     if (c_.Chance(40)) out += "TREEMAKE(SELF, 'knob');\n";
+    // A script variable named like a keyword that answers only while the
+    // cursor is set.
+    if (c_.Chance(30)) out += "CURSOR := 0; SETVAR('CURSOR', " + Element() + ");\n";
     for (int k = c_.Below(3); k > 0; --k) out += Statement(1) + ";\n";
     out += "FOR I := 1 TO " + std::to_string(2 + c_.Below(5)) + " DO BEGIN\n" + List(2, 2 + c_.Below(7));
     if (routine) out += "  STEP(I);\n";
@@ -118,7 +122,8 @@ class PathGenerator {
       return std::string("TREEVAR(") + Pick(kVarOwners) + ", '" + Pick(kVarNames) + "', " +
              (c_.Chance(50) ? Element() : Value()) + ")";
     if (pick < 88) return std::string("TREEUNVAR(") + Pick(kVarOwners) + ", '" + Pick(kVarNames) + "')";
-    if (pick < 92) return "TREEENTER(" + Element() + ")";
+    if (pick < 90) return "TREEENTER(" + Element() + ")";
+    if (pick < 92) return "SELF.CURSOR := " + Element();
     // A text no number property takes: the name becomes a script variable.
     if (pick < 93) return "KNOB.RX := 'x' + KNOB.ID";
     if (pick < 96) return c_.Chance(50) ? "KNOB.TAG := 'x' + KNOB.ID" : "SELF.TAG := \"KEY\"";
