@@ -1,16 +1,10 @@
 // Scripts: each input is the source of an event script of an image in a small game, run as
 // the player runs events (interpreter pool, whole host table, nested events), under a small
 // step budget so that endless loops end as script errors.
-#include <string>
-#include <vector>
-
 #include "elements/element.h"
 #include "elements/game_file.h"
-#include "elements/game_text.h"
-#include "elements/qel_db.h"
+#include "fuzz_game.h"
 #include "fuzz_support.h"
-#include "hostapi/host_table.h"
-#include "script/interpreter_pool.h"
 
 namespace {
 
@@ -54,37 +48,16 @@ constexpr char kGameText[] = R"(TQelDB {
 
 constexpr uint64_t kStepBudget = 20000;
 
-struct Game {
-  qel::Runtime runtime;
-  qel::TQelDB root{&runtime};
-  qel::InterpreterPool pool{runtime, root, [](qel::TScriptCalc& calc) {
-                              qel::RegisterHostFunctions(calc, qel::DefaultHostServices());
-                              qel::RegisterGameFunctions(calc);
-                              calc.SetStepBudget(kStepBudget);
-                            }};
-  qel::ByteString file;
-};
-
-Game& TheGame() {
-  static Game* game = [] {
-    auto* g = new Game();
-    std::vector<qel::TextProblem> problems;
-    if (!qel::PackGame(kGameText, g->file, problems)) std::abort();
-    return g;
-  }();
-  return *game;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   qel::fuzz::EnterScratchDir();
-  TheGame();
+  qel::fuzz::TheGame(kGameText, kStepBudget);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Game& game = TheGame();
+  qel::fuzz::FuzzGame& game = qel::fuzz::TheGame();
   qel::LoadGameData(game.root, game.file);
   for (int i = 0; i < qel::InterpreterPool::kSize; ++i) {
     game.pool.At(i).ClearVariables();

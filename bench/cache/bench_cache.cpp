@@ -15,14 +15,12 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-#include <png.h>
-
 #include "base/game_paths.h"
 #include "gamedb/image_cache.h"
 #include "render/gfx_device.h"
 #include "render/gfx_images.h"
 #include "render/res_db.h"
+#include "support/picture_encoders.h"
 
 using namespace qel;
 using Clock = std::chrono::steady_clock;
@@ -47,47 +45,6 @@ TBitmap32 Painting(int seed) {
       b.At(x, y) = 0xFF000000u | r << 16 | g << 8 | bl;
     }
   return b;
-}
-
-std::string Png(const TBitmap32& b) {
-  png_image img{};
-  img.version = PNG_IMAGE_VERSION;
-  img.width = static_cast<png_uint_32>(b.width);
-  img.height = static_cast<png_uint_32>(b.height);
-  img.format = PNG_FORMAT_BGRA;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&img, nullptr, &size, 0, b.pixels.data(), 0, nullptr);
-  std::string out(size, '\0');
-  png_image_write_to_memory(&img, out.data(), &size, 0, b.pixels.data(), 0, nullptr);
-  out.resize(size);
-  return out;
-}
-
-std::string Jpeg(const TBitmap32& b) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* mem = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &mem, &size);
-  c.image_width = static_cast<JDIMENSION>(b.width);
-  c.image_height = static_cast<JDIMENSION>(b.height);
-  c.input_components = 4;
-  c.in_color_space = JCS_EXT_BGRA;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    auto* row = reinterpret_cast<JSAMPROW>(
-        const_cast<uint32_t*>(&b.pixels[static_cast<size_t>(c.next_scanline) * static_cast<size_t>(b.width)]));
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::string out(reinterpret_cast<char*>(mem), size);
-  jpeg_destroy_compress(&c);
-  std::free(mem);
-  return out;
 }
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -166,7 +123,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < kPictures; ++i) {
     const bool png = i % 2 == 1;
     std::string name = "Pic" + std::to_string(i) + (png ? ".png" : ".jpg");
-    std::ofstream(folder / name, std::ios::binary) << (png ? Png(Painting(i)) : Jpeg(Painting(i)));
+    std::ofstream(folder / name, std::ios::binary) << (png ? test::EncodePng(Painting(i)) : test::EncodeJpeg(Painting(i), 90));
     fileBytes += std::filesystem::file_size(folder / name);
     names.push_back(name);
   }

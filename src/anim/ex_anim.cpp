@@ -24,9 +24,13 @@ void TQelExAnim::SetObAnim(int32_t v) {
   resolved_ = 0;
 }
 
+// Bounded by the animation's frames once they are built. Before that (a game or a saved state
+// being read, a screen not shown yet) there is nothing to bound by: a position of 0 would
+// become -1, and a reference restored so would never play again, since it moves on only
+// from 0 up.
 void TQelExAnim::SetPosition(int32_t v) {
   Pos = v;
-  if (TQelAnim* a = Animation(); a && Pos >= a->FrameCount()) Pos = Rep ? 0 : a->FrameCount() - 1;
+  if (TQelAnim* a = Animation(); a && a->Frames() && Pos >= a->FrameCount()) Pos = Rep ? 0 : a->FrameCount() - 1;
 }
 
 int32_t TQelExAnim::GetSizeX() const {

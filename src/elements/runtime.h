@@ -10,6 +10,7 @@
 
 #include "base/encoding.h"
 #include "elements/element_registry.h"
+#include "elements/layer_walk.h"
 
 namespace qel {
 
@@ -97,6 +98,9 @@ class Runtime {
   // Set while a game file or a saved state is being read: work that only
   // makes sense on a complete tree (animation rebuilds) waits until the end.
   bool reading = false;
+  // Layer passes visit only the layers where something is; off, they step through
+  // every integer between the lowest and highest Order (the plain rule).
+  bool skipEmptyLayers = SkipEmptyLayersByDefault();
   std::vector<LoadProblem> loadProblems;
   std::string_view loadBuffer;  // the file being read, for offsets in problems
 

@@ -144,28 +144,46 @@ namespace {
 
 // Finds elements by key as a depth-first search from the root would (the
 // first element in tree order wins), without searching the tree each time.
+// It keeps handles, not pointers: an element a setter removed, or whose key
+// changed, is noticed, and the index is built again.
 class KeyIndex {
  public:
-  explicit KeyIndex(TQelDB& root) : root_(root) {}
+  explicit KeyIndex(TQelDB& root) : root_(root), runtime_(root.runtime()) {}
   TQelElement* Find(int32_t key) {
     if (stale_) Build();
-    auto it = map_.find(key);
-    return it == map_.end() ? nullptr : it->second;
+    TQelElement* found = Lookup(key);
+    if (found && found->Key != key) {
+      Build();
+      found = Lookup(key);
+    }
+    return found;
   }
   void Invalidate() { stale_ = true; }
 
  private:
+  TQelElement* Lookup(int32_t key) {
+    auto it = map_.find(key);
+    if (it == map_.end()) return nullptr;
+    TQelElement* e = runtime_.Resolve(it->second);
+    if (!e) {
+      Build();
+      it = map_.find(key);
+      e = it == map_.end() ? nullptr : runtime_.Resolve(it->second);
+    }
+    return e;
+  }
   void Build() {
     map_.clear();
     Add(root_);
     stale_ = false;
   }
   void Add(TQelElement& e) {
-    map_.emplace(e.Key, &e);
+    map_.emplace(e.Key, e.Handle());
     for (int i = 0; i < e.ChildCount(); ++i) Add(*e.Child(i));
   }
   TQelDB& root_;
-  std::unordered_map<int32_t, TQelElement*> map_;
+  Runtime& runtime_;
+  std::unordered_map<int32_t, ElementRef> map_;
   bool stale_ = true;
 };
 
@@ -212,9 +230,10 @@ bool RestoreStateRecords(TQelDB& root, std::string_view stream, ByteString* prob
       value = Variant::LongWord(referenced ? referenced->Handle() : 0);
     }
     ElementRef keep = target->Handle();
-    target->SetValue(rec.name, value);
-    if (rec.name == "KEY") index.Invalidate();
-    target = rt.Resolve(keep);  // a setter may have removed it
+    const int32_t keyBefore = target->Key;
+    target->SetValue(rec.name, value);  // names are matched in any case: "Key" sets the key too
+    target = rt.Resolve(keep);          // a setter may have removed it
+    if (!target || target->Key != keyBefore) index.Invalidate();
   }, problem);
   rt.reading = wasReading;
   return ok;

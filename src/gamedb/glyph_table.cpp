@@ -3,24 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text_lines.h"
 #include "base/variant.h"
 
 namespace qel {
 namespace {
-
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
 
 // The advance of a glyph drawn at the picture's scale: width / 1.7, halves to even.
 uint8_t Advance(int64_t width) {
@@ -35,7 +22,7 @@ GlyphTable ParseGlyphList(std::string_view text, std::vector<std::string>* probl
   auto note = [&](size_t line, const std::string& what) {
     if (problems) problems->push_back("unicode.fnt line " + std::to_string(line + 1) + ": " + what);
   };
-  std::vector<std::string_view> lines = Lines(text);
+  std::vector<std::string_view> lines = SplitLines(text);
   if (lines.empty()) return table;
   auto count = ParseInteger(ByteString(lines[0]));
   if (!count || *count < 0) {

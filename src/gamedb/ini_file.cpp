@@ -1,5 +1,6 @@
 #include "gamedb/ini_file.h"
 
+#include "base/text_lines.h"
 #include "base/variant.h"
 #include "gamedb/atomic_file.h"
 
@@ -44,15 +45,7 @@ std::string IndexKey(const std::string& section, const std::string& key) { retur
 
 IniTable::IniTable(std::string_view text, Folding folding) : folding_(folding) {
   if (text.find("\r\n") == std::string_view::npos && text.find('\n') != std::string_view::npos) eol_ = "\n";
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines_.emplace_back(line);
-    start = end + 1;
-  }
+  for (std::string_view line : SplitLines(text)) lines_.emplace_back(line);
   Index();
 }
 

@@ -50,4 +50,14 @@ int StarPool::ActiveCount() const {
   return n;
 }
 
+std::optional<int32_t> StarPool::NextLayer(int64_t after, int32_t last) const {
+  const bool up = last > after;
+  std::optional<int32_t> best;
+  for (const StarRecord& r : records_) {
+    if (!r.active || (up ? !(r.layer > after && r.layer <= last) : !(r.layer < after && r.layer >= last))) continue;
+    if (!best || (up ? r.layer < *best : r.layer > *best)) best = r.layer;
+  }
+  return best;
+}
+
 }  // namespace qel

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace qel {
 
@@ -37,6 +38,9 @@ class StarPool {
   void Draw(int32_t layer, TGfx2D& canvas, const TGfxImage& picture) const;
   void Clear();
   int ActiveCount() const;
+  // The nearest layer of an active star strictly past `after` toward `last`, not
+  // beyond it; nullopt when there is none.
+  std::optional<int32_t> NextLayer(int64_t after, int32_t last) const;
   const StarRecord& operator[](int i) const { return records_[static_cast<size_t>(i)]; }
 
  private:

@@ -9,6 +9,23 @@ namespace qel {
 
 using namespace picture_detail;
 
+namespace {
+
+// An end-of-picture code leaves the rest of a picture at index 0, so two bytes could
+// otherwise make the reader allocate and clear the largest picture it takes. Pictures of
+// up to kRleFreePixels (far beyond a screen) may be as sparse as they like; a larger one
+// must bring enough data to fill itself at RLE's densest (255 pixels per two-byte run),
+// which bounds the work by the data. Encoders write every pixel of every row.
+constexpr uint64_t kRleFreePixels = uint64_t{1} << 22;
+constexpr uint64_t kRlePixelsPerRun = 255;
+
+bool RleCanFill(int width, int height, size_t dataBytes) {
+  const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+  return pixels <= kRleFreePixels || pixels <= dataBytes / 2 * kRlePixelsPerRun;
+}
+
+}  // namespace
+
 bool DecodeBmp(const uint8_t* data, size_t size, TBitmap32& out, TIndexedRows* indices, std::string* error) {
   out = TBitmap32{};
   if (indices) *indices = TIndexedRows{};
@@ -77,6 +94,8 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBitmap32& out, TIndexedRows* i
   const bool rleData = compression == 1 || compression == 2;
   const uint64_t stride = ((static_cast<uint64_t>(width) * bpp + 31) / 32) * 4;
   if (rleData && avail < 2) return Fail(out, error, "bmp: truncated RLE data");
+  if (rleData && !RleCanFill(width, height, avail))
+    return Fail(out, error, "bmp: RLE data too short for the declared size");
   if (!rleData && stride * height > avail) return Fail(out, error, "bmp: truncated pixel data");
 
   TBitmap32 bmp;

@@ -3,6 +3,7 @@
 // the game.
 #include <string>
 
+#include "elements/layer_walk.h"
 #include "hostapi/host_screens.h"
 #include "shell/form_main.h"
 
@@ -123,8 +124,10 @@ void TFormMain::RenderLogo() {
 namespace {
 
 void RenderLayers(TQelElement& e, int32_t from, int32_t to, double x, double y) {
-  for (int64_t order = from; order <= to; ++order)
-    e.Render(static_cast<int32_t>(order), 0xFFFFFFFFu, x, y, 0);
+  WalkLayers(e, from, [to] { return to; }, [&](int32_t layer) {
+    e.Render(layer, 0xFFFFFFFFu, x, y, 0);
+    return false;
+  });
 }
 
 }  // namespace
@@ -139,10 +142,15 @@ void TFormMain::RenderPlay() {
   ShellState& shell = runtime_.shell;
   const TGfxImage* stars = particleManager_.texture;
   if (TQelElement* screen = Screen(); screen && root_) {
-    for (int64_t order = root_->OrderMin(); order <= root_->OrderMax(); ++order) {
-      screen->Render(static_cast<int32_t>(order), 0xFFFFFFFFu, 0, 0, 0);
-      root_->DrawStars(static_cast<int32_t>(order), stars);
-    }
+    const StarPool& pool = root_->Stars();
+    WalkLayers(
+        *root_, root_->OrderMin(), [&] { return root_->OrderMax(); },
+        [&](int32_t layer) {
+          screen->Render(layer, 0xFFFFFFFFu, 0, 0, 0);
+          root_->DrawStars(layer, stars);
+          return false;
+        },
+        [&](int64_t after, int32_t last) { return pool.NextLayer(after, last); });
   }
   if (root_) root_->DrawStars(1000, stars);
   if (TQelElement* cursor = runtime_.Resolve(shell.CursorElement))

@@ -1,4 +1,5 @@
 // Mouse, keys, typed characters and activation, turned into element events.
+#include "elements/layer_walk.h"
 #include "shell/form_main.h"
 #include "shell/key_codes.h"
 
@@ -13,9 +14,10 @@ constexpr int kPickOffsets[9][2] = {{0, 0}, {-1, -1}, {-1, 0}, {-1, 1}, {0, -1},
 TQelElement* TFormMain::HitTest(int32_t x, int32_t y) const {
   TQelElement* screen = Screen();
   if (!screen || !root_) return nullptr;
-  for (int64_t layer = root_->OrderMax(); layer >= root_->OrderMin(); --layer)
-    if (TQelElement* hit = screen->ElementAt(static_cast<int32_t>(layer), x, y, 0, 0)) return hit;
-  return nullptr;
+  TQelElement* hit = nullptr;
+  WalkLayers(*root_, root_->OrderMax(), [&] { return root_->OrderMin(); },
+             [&](int32_t layer) { return (hit = screen->ElementAt(layer, x, y, 0, 0)) != nullptr; });
+  return hit;
 }
 
 void TFormMain::FormMouseMove(int32_t x, int32_t y) {

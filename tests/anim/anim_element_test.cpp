@@ -173,5 +173,22 @@ TEST_F(AnimTest, ReferencesShowAnAnimationAtTheirOwnPlace) {
   EXPECT_EQ(ref->Animation(), nullptr);
 }
 
+// Until its animation's frames are built (a screen not shown yet, a saved state being read),
+// a reference keeps the position it is given, and plays on from there once they are.
+TEST_F(AnimTest, ReferencesKeepTheirPositionUntilTheFramesAreBuilt) {
+  auto* ref = static_cast<TQelExAnim*>(screen->CreateChild("TQelExAnim"));
+  ref->SetObAnim(77);
+  ASSERT_EQ(ref->Animation(), anim);
+  ASSERT_EQ(anim->Frames(), nullptr);
+  ASSERT_TRUE(ref->SetValue("POS", Variant::Integer(0)));
+  EXPECT_EQ(ref->Pos, 0);
+  AddKey(4);  // five frames
+  ref->Active = true;
+  ref->Process();
+  EXPECT_EQ(ref->Pos, 1);
+  ASSERT_TRUE(ref->SetValue("POS", Variant::Integer(9)));
+  EXPECT_EQ(ref->Pos, 4);
+}
+
 }  // namespace
 }  // namespace qel

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/encoding.h"
-#include "temp_dir_for_tests.h"
+#include "support/temp_dir.h"
 
 namespace qel {
 namespace {
@@ -20,7 +20,7 @@ class GameDirTest : public ::testing::Test {
   }
   fs::path In(const std::string& rel) const { return scratch.path() / "Game" / rel; }
 
-  test::ScratchDir scratch;
+  test::TempDir scratch;
   GameDir dir;
 };
 

@@ -10,6 +10,7 @@
 
 #include "base/byte_stream.h"
 #include "elements/kinds.h"
+#include "elements/layer_walk.h"
 #include "elements/qel_db.h"
 #include "render/gfx_canvas.h"
 #include "render/gfx_device.h"
@@ -84,8 +85,10 @@ class DrawTest : public ::testing::Test {
   // Draws the screen layer by layer, as the frame loop does.
   void Frame(uint32_t bg = 0xFF000000u) {
     device.OnRender = [&](TGfxDevice&) {
-      for (int32_t layer = db.OrderMin(); layer <= db.OrderMax(); ++layer)
+      WalkLayers(db, db.OrderMin(), [&] { return db.OrderMax(); }, [&](int32_t layer) {
         screen->Render(layer, 0xFFFFFFFFu, 0, 0, 0);
+        return false;
+      });
     };
     ASSERT_TRUE(device.Render(bg, true));
     ASSERT_TRUE(device.ReadBackBuffer(pixels));
@@ -93,9 +96,10 @@ class DrawTest : public ::testing::Test {
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * device.Width() + x]; }
   // The element under (x, y), searched from the highest layer down.
   TQelElement* Hit(int x, int y) {
-    for (int32_t layer = db.OrderMax(); layer >= db.OrderMin(); --layer)
-      if (TQelElement* e = screen->ElementAt(layer, x, y, 0, 0)) return e;
-    return nullptr;
+    TQelElement* hit = nullptr;
+    WalkLayers(db, db.OrderMax(), [&] { return db.OrderMin(); },
+               [&](int32_t layer) { return (hit = screen->ElementAt(layer, x, y, 0, 0)) != nullptr; });
+    return hit;
   }
   template <class T>
   T* Make(TQelElement* parent, const char* cls) {

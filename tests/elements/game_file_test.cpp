@@ -146,5 +146,21 @@ TEST(GameFile, TreeWritesBackTheFileItWasReadFrom) {
   EXPECT_EQ(WriteElementRecord(db), file);
 }
 
+// A record cut before Pos leaves an animation at its default 0, which reading gives back as
+// -1 (the setter bounds it by frames not built yet); from then on writing and reading agree.
+TEST(GameFile, ShortAnimationRecordSettlesAfterOneRoundTrip) {
+  TQelDB db;
+  ASSERT_TRUE(LoadGameData(db, Record("TQelDB").Child(Record("TQelAnim").Common(8, "A")).Bytes()));
+  auto* anim = static_cast<TQelAnim*>(db.FindByKey(8));
+  ASSERT_NE(anim, nullptr);
+  EXPECT_EQ(anim->Pos, 0);
+  ByteString once = WriteElementRecord(db);
+  ASSERT_TRUE(LoadGameData(db, once));
+  EXPECT_EQ(static_cast<TQelAnim*>(db.FindByKey(8))->Pos, -1);
+  ByteString twice = WriteElementRecord(db);
+  ASSERT_TRUE(LoadGameData(db, twice));
+  EXPECT_EQ(WriteElementRecord(db), twice);
+}
+
 }  // namespace
 }  // namespace qel

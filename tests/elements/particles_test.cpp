@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "../base/temp_dir_for_tests.h"
+#include "support/temp_dir.h"
 #include "base/game_paths.h"
 #include "elements/kinds.h"
 #include "elements/particles.h"
@@ -270,7 +270,7 @@ TEST_F(EffectTest, StartRunsTheStartScriptUnderTheCallersEventName) {
 }
 
 TEST_F(EffectTest, TheFileIsFoundAsGamesSpellItAndReadFromItsStart) {
-  test::ScratchDir dir;
+  test::TempDir dir;
   dir.Write("fx/smoke.eff", Fountain(60).str() + std::string(1000, '\x7f'));
   GameDir games(dir.path());
   db.runtime().services.dir = &games;
@@ -285,7 +285,7 @@ TEST_F(EffectTest, TheFileIsFoundAsGamesSpellItAndReadFromItsStart) {
 }
 
 TEST_F(EffectTest, AFileMissingOnDiskIsReadFromTheArchive) {
-  test::ScratchDir dir;
+  test::TempDir dir;
   TResDb archive;
   archive.SetFileName((dir.path() / "game.res").string());
   archive.SetOpenMode(TOpenMode::opUpdate);

@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-#include "../gamedb/temp_dir.h"
+#include "support/temp_dir.h"
+#include "support/utf16_text.h"
 #include "elements/game_file.h"
 #include "elements/kinds.h"
 #include "gamedb/escaped_text.h"

@@ -10,7 +10,7 @@
 #include <random>
 #include <set>
 
-#include "../gamedb/temp_dir.h"
+#include "support/temp_dir.h"
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
 #include "elements/state_stream.h"

@@ -141,5 +141,47 @@ TEST(StateStream, SkippedRecordsAndCutStreams) {
   EXPECT_EQ(static_cast<TQelImage*>(db.FindByKey(3))->Anim, 2);
 }
 
+// Record names match in any case, so "Key" gives an element a new key: later records
+// must find it under the new key and no longer under the old one.
+TEST(StateStream, KeyChangedInAnyCaseIsFoundUnderTheNewKey) {
+  ByteString game = test::DemoGameFile();
+  TQelDB db;
+  ASSERT_TRUE(LoadGameData(db, game));
+  TQelElement* door = db.FindByKey(3);
+  ASSERT_EQ(db.FindByKey(50), nullptr);
+  ByteString stream;
+  ByteWriter w(stream);
+  w.WriteInt32(3), w.WriteString("Key"), w.WriteUInt8('I'), w.WriteInt32(50);
+  w.WriteInt32(50), w.WriteString("TAG"), w.WriteUInt8('S'), w.WriteString("moved");
+  w.WriteInt32(1), w.WriteString("TAG"), w.WriteUInt8('S'), w.WriteString("room");
+  w.WriteInt32(3), w.WriteString("TAG"), w.WriteUInt8('S'), w.WriteString("stale");
+  ASSERT_TRUE(RestoreStateRecords(db, stream));
+  EXPECT_EQ(door->Key, 50);
+  EXPECT_EQ(door->Tag, "moved");
+  EXPECT_EQ(db.FindByKey(1)->Tag, "room");
+
+  // The stream a fuzz run found: "KEy" moves key 3 to 50, a record with a zero tag is
+  // skipped, and a name length past the end stops the reading.
+  const unsigned char found[] = {
+      3, 0, 0, 0, 3, 0, 0, 0, 'K', 'E', 'y', 'I', 50, 0, 0, 0, 50, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0,
+      38, 0, 0, 0, 0, 0, 0x54, 0, 3, 0, 0, 0, 'm', 'm', 'm', 'm', 'V', 'I', 'S', 'I', 0x84, 0, 0, 0};
+  TQelDB fresh;
+  ASSERT_TRUE(LoadGameData(fresh, game));
+  ByteString problem;
+  EXPECT_FALSE(RestoreStateRecords(fresh, ByteString(reinterpret_cast<const char*>(found), sizeof found), &problem));
+  EXPECT_NE(problem.find("offset 28"), ByteString::npos) << problem;
+  ASSERT_NE(fresh.FindByKey(50), nullptr);
+  EXPECT_EQ(fresh.FindByKey(3), nullptr);
+  // What that leaves saves and restores to itself once the keys agree.
+  ByteString first, second;
+  SaveState(fresh, first);
+  TQelDB again;
+  ASSERT_TRUE(LoadGameData(again, game));
+  again.FindByKey(3)->SetValue("KEY", Variant::Integer(50));
+  ASSERT_TRUE(RestoreStateRecords(again, first));
+  SaveState(again, second);
+  EXPECT_EQ(first, second);
+}
+
 }  // namespace
 }  // namespace qel

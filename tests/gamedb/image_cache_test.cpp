@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../base/temp_dir_for_tests.h"
+#include "support/temp_dir.h"
 #include "base/game_paths.h"
 #include "elements/qel_db.h"
 #include "elements/runtime.h"
@@ -55,7 +55,7 @@ class ImageCacheTest : public ::testing::Test {
     archive.SetFileName((scratch.path() / "res.dat").string());
   }
 
-  test::ScratchDir scratch;
+  test::TempDir scratch;
   GameDir dir;
   TGfxDevice device;  // never initialised: textures keep their pixels on the CPU
   TGfxImages textures;

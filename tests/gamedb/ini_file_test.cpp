@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "gamedb/atomic_file.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
+#include "support/utf16_text.h"
 
 namespace qel {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace qel {
 namespace {

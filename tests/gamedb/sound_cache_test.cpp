@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "../base/temp_dir_for_tests.h"
+#include "support/temp_dir.h"
 #include "../render/sound_files.h"
 #include "base/game_paths.h"
 #include "render/res_db.h"
@@ -43,7 +43,7 @@ class SoundCacheTest : public ::testing::Test {
     return test::ReadCapture(scratch.path() / "out.wav");
   }
 
-  test::ScratchDir scratch;
+  test::TempDir scratch;
   GameDir dir;
   TResDb archive;
   AudioMixer mixer;
@@ -165,7 +165,7 @@ TEST_F(SoundCacheTest, FadingOutSilentMusicStopsIt) {
 }
 
 TEST(SoundCacheWithoutAudio, EverythingIsQuiet) {
-  test::ScratchDir scratch;
+  test::TempDir scratch;
   scratch.Write("sounds/a.wav", test::DcWav(100, 1, 1));
   GameDir dir(scratch.path());
   SoundCache cache(nullptr, &dir, nullptr);

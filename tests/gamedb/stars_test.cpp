@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <optional>
+
 namespace qel {
 namespace {
 
@@ -48,6 +51,31 @@ TEST(StarPool, FirstFreeRecordAndFullPool) {
   EXPECT_TRUE(pool.Add(s));  // reuses index 0
   EXPECT_TRUE(pool[0].active);
   EXPECT_EQ(pool.ActiveCount(), 2);
+}
+
+// Layer passes skip the layers where neither an element nor a live star is.
+TEST(StarPool, NextLayerOfALiveStarEitherWay) {
+  StarPool pool;
+  StarRecord s;
+  s.scale = 1;
+  for (int32_t layer : {5, -3, 1000, INT32_MIN}) {
+    s.layer = layer;
+    pool.Add(s);
+  }
+  s.layer = 2;
+  pool.Add(s);
+  pool.Clear();  // all dead: no layers
+  EXPECT_EQ(pool.NextLayer(INT32_MIN, INT32_MAX), std::nullopt);
+  for (int32_t layer : {5, -3, 1000, INT32_MIN}) {
+    s.layer = layer;
+    pool.Add(s);
+  }
+  EXPECT_EQ(pool.NextLayer(-3, 999), 5);  // strictly past, up to the last one
+  EXPECT_EQ(pool.NextLayer(5, 999), std::nullopt);
+  EXPECT_EQ(pool.NextLayer(5, 1000), 1000);
+  EXPECT_EQ(pool.NextLayer(5, -3), -3);  // downwards
+  EXPECT_EQ(pool.NextLayer(-3, INT32_MIN), INT32_MIN);
+  EXPECT_EQ(pool.NextLayer(int64_t{INT32_MAX} + 1, INT32_MIN), 1000);
 }
 
 }  // namespace

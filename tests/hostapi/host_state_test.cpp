@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../gamedb/temp_dir.h"
+#include "support/temp_dir.h"
 #include "elements/kinds.h"
 #include "elements/qel_db.h"
 #include "../gamedb/picture_files.h"

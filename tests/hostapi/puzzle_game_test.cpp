@@ -2,7 +2,7 @@
 // real picture, line bands drawn on the canvas.
 #include "../elements/draw_fixture.h"
 #include "../gamedb/picture_files.h"
-#include "../gamedb/temp_dir.h"
+#include "support/temp_dir.h"
 #include "base/game_paths.h"
 #include "gamedb/image_cache.h"
 #include "hostapi/puzzle_routines.h"

@@ -5,7 +5,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "../base/temp_dir_for_tests.h"
+#include "support/temp_dir.h"
 #include "sound_files.h"
 
 namespace qel {
@@ -45,7 +45,7 @@ class AudioTest : public ::testing::Test {
     return out;
   }
 
-  test::ScratchDir scratch;
+  test::TempDir scratch;
   AudioMixer mixer;
 };
 
@@ -174,7 +174,7 @@ TEST(AudioWithoutDevice, DecodesAndMixesSilently) {
 }
 
 TEST(AudioOnTheDeviceClock, TheOutputCallbackMixesAndCaptures) {
-  test::ScratchDir scratch;
+  test::TempDir scratch;
   AudioMixer mixer;
   mixer.Open({});
   ASSERT_TRUE(mixer.CanDecode());

@@ -1,16 +1,11 @@
 #pragma once
 // Small pictures of every format, encoded by libpng, libjpeg or by hand, for the decoder tests.
-#include <gtest/gtest.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
+#include <string>
 #include <vector>
 
-#include <jpeglib.h>
-#include <png.h>
-
 #include "render/picture.h"
+#include "support/picture_encoders.h"
 
 namespace qel::picture_samples {
 
@@ -25,46 +20,9 @@ inline TBitmap32 Sample(bool alpha) {
   return b;
 }
 
-inline std::vector<uint8_t> EncodePng(const TBitmap32& b) {
-  png_image img;
-  std::memset(&img, 0, sizeof img);
-  img.version = PNG_IMAGE_VERSION;
-  img.width = static_cast<png_uint_32>(b.width);
-  img.height = static_cast<png_uint_32>(b.height);
-  img.format = PNG_FORMAT_BGRA;
-  png_alloc_size_t size = 0;
-  png_image_write_to_memory(&img, nullptr, &size, 0, b.pixels.data(), 0, nullptr);
-  std::vector<uint8_t> out(size);
-  EXPECT_TRUE(png_image_write_to_memory(&img, out.data(), &size, 0, b.pixels.data(), 0, nullptr));
-  out.resize(size);
-  return out;
-}
-
-inline std::vector<uint8_t> EncodeJpeg(const TBitmap32& b) {
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* mem = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &mem, &size);
-  c.image_width = static_cast<JDIMENSION>(b.width);
-  c.image_height = static_cast<JDIMENSION>(b.height);
-  c.input_components = 4;
-  c.in_color_space = JCS_EXT_BGRA;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 100, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(const_cast<uint32_t*>(&b.pixels[static_cast<size_t>(c.next_scanline) * b.width]));
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::vector<uint8_t> out(mem, mem + size);
-  jpeg_destroy_compress(&c);
-  std::free(mem);
-  return out;
-}
+inline std::vector<uint8_t> AsBytes(const std::string& s) { return {s.begin(), s.end()}; }
+inline std::vector<uint8_t> EncodePng(const TBitmap32& b) { return AsBytes(test::EncodePng(b)); }
+inline std::vector<uint8_t> EncodeJpeg(const TBitmap32& b) { return AsBytes(test::EncodeJpeg(b)); }
 
 inline void Put16(std::vector<uint8_t>& v, uint32_t x) {
   v.push_back(x & 0xFF);

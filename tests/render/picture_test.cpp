@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -162,6 +163,51 @@ TEST(Picture, HugeHeaderSizesAreRefused) {
   EXPECT_FALSE(DecodeBmp(bmp.data(), bmp.size(), out));
   std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 32, 8};
   EXPECT_FALSE(DecodeTga(tga.data(), tga.size(), out));
+}
+
+namespace {
+
+// RLE8 data of `rows` rows of `w` pixels, each coded at RLE's densest (runs of 255).
+std::vector<uint8_t> DenseRle8(int w, int rows) {
+  std::vector<uint8_t> data;
+  for (int y = 0; y < rows; ++y) {
+    for (int left = w; left > 0; left -= 255) data.insert(data.end(), {static_cast<uint8_t>(std::min(left, 255)), 7});
+    data.insert(data.end(), {0, 0});
+  }
+  data.insert(data.end(), {0, 1});
+  return data;
+}
+
+std::vector<uint8_t> Rle8Bmp(int w, int h, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> v = BmpHeader(w, h, 8, 1, 256, static_cast<uint32_t>(data.size()));
+  for (int i = 0; i < 256; ++i) Put32(v, static_cast<uint32_t>(i * 0x010101));
+  v.insert(v.end(), data.begin(), data.end());
+  return v;
+}
+
+}  // namespace
+
+TEST(Picture, RleBmpMustBringDataForItsSize) {
+  TBitmap32 out;
+  std::string err;
+  // Two bytes (end of picture) declaring the largest picture the reader takes.
+  std::vector<uint8_t> tiny = Rle8Bmp(8192, 8192, {0, 1});
+  EXPECT_FALSE(DecodeBmp(tiny.data(), tiny.size(), out, nullptr, &err));
+  EXPECT_EQ(err, "bmp: RLE data too short for the declared size");
+  EXPECT_TRUE(out.Empty());
+  // A sparse picture the size of a screen still reads: what the data skips is index 0.
+  std::vector<uint8_t> sparse = Rle8Bmp(1024, 768, {3, 9, 0, 1});
+  TIndexedRows idx;
+  ASSERT_TRUE(DecodeBmp(sparse.data(), sparse.size(), out, &idx));
+  EXPECT_EQ(idx.indices[767 * 1024 + 2], 9);  // the first file row is the bottom one
+  EXPECT_EQ(idx.indices[0], 0);
+  // Past the free size, a picture coded at the densest ratio reads, one declaring more rows does not.
+  const std::vector<uint8_t> dense = DenseRle8(4096, 1025);
+  std::vector<uint8_t> full = Rle8Bmp(4096, 1025, dense);
+  ASSERT_TRUE(DecodeBmp(full.data(), full.size(), out, &idx, &err)) << err;
+  EXPECT_EQ(idx.indices[5], 7);
+  std::vector<uint8_t> taller = Rle8Bmp(4096, 4096, dense);
+  EXPECT_FALSE(DecodeBmp(taller.data(), taller.size(), out));
 }
 
 TEST(Picture, MissingFileFails) {

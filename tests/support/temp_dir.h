@@ -1,9 +1,11 @@
 #pragma once
-// A fresh directory under the system's temporary folder, removed afterwards.
-#include <unistd.h>
+// A fresh directory under the system's temporary folder, removed with its contents
+// (made writable first) when the object goes.
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace qel::test {
@@ -11,20 +13,27 @@ namespace qel::test {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qeldb-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    std::string pattern = (std::filesystem::temp_directory_path() / "qel_test_XXXXXX").string();
+    if (mkdtemp(pattern.data())) path_ = pattern;
   }
   ~TempDir() {
+    if (path_.empty()) return;
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
   }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::filesystem::create_directories((path_ / name).parent_path());
-    std::ofstream(path_ / name, std::ios::binary) << bytes;
+  // Writes a file at a relative path, creating its folders.
+  std::filesystem::path Write(const std::string& name, const std::string& bytes) const {
+    std::filesystem::path p = path_ / name;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p;
   }
   std::string Read(const std::string& name) const {
     std::ifstream in(path_ / name, std::ios::binary);
@@ -35,15 +44,5 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
-
-// UTF-16 little-endian bytes of a text, optionally with a byte-order mark.
-inline std::string Utf16LeBytes(const std::u16string& text, bool mark) {
-  std::string out = mark ? "\xFF\xFE" : "";
-  for (char16_t u : text) {
-    out += static_cast<char>(u & 0xFF);
-    out += static_cast<char>(u >> 8);
-  }
-  return out;
-}
 
 }  // namespace qel::test
