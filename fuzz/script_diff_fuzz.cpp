@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "differential/differential.h"
+#include "differential/path_program.h"
 #include "differential/random_program.h"
 #include "fuzz_support.h"
 
@@ -14,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qel::fuzz::EnterScratchDir();
   static qel::DifferentialRunner runner;
   qel::ByteChoices choices(data, size);
-  const std::string program = qel::RandomProgram(choices);
+  // One input in four is a program about element paths.
+  const std::string program =
+      choices.Below(4) == 0 ? qel::RandomPathProgram(choices) : qel::RandomProgram(choices);
   const std::string report = runner.Compare(program);
   if (!report.empty()) {
     std::fprintf(stderr, "%s\n%s", program.c_str(), report.c_str());

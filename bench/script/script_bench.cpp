@@ -69,8 +69,8 @@ double TimeScript(const Entry& entry, int runs) {
   qel::Runtime runtime;
   qel::TQelDB root(&runtime);
   qel::TQelElement* room = root.CreateChild("TQelScreen");
-  room->Id = "Room";
-  room->CreateChild("TQelImage")->Id = "Door";
+  room->SetId("Room");
+  room->CreateChild("TQelImage")->SetId("Door");
   qel::InterpreterPool pool(runtime, root, [&services](qel::TScriptCalc& calc) {
     qel::RegisterHostFunctions(calc, services);
     qel::RegisterGameFunctions(calc);

@@ -112,6 +112,10 @@ bool StartsWith(const ByteString& s, const char* prefix) { return s.rfind(prefix
 
 }  // namespace
 
+bool TQelAnim::KeywordName(const ByteString& name) const {
+  return name == "COUNT" || StartsWith(name, "KEY") || TQelElement::KeywordName(name);
+}
+
 bool TQelAnim::GetValue(const ByteString& name, Variant& value) {
   if (TQelElement::GetValue(name, value)) return true;
   if (name == "COUNT") {

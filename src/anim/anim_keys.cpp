@@ -18,7 +18,7 @@ std::vector<AnimKey> GatherKeys(const TQelAnim& anim, const PictureLookup& pictu
       if (!c->IsClass("TQelImage")) continue;
       const auto& img = static_cast<const TQelImage&>(*c);
       KeySprite s;
-      s.id = img.Id;
+      s.id = img.Id();
       s.picture = pictureOf(img);
       s.x = static_cast<double>(img.GetAbsX() - ax);
       s.y = static_cast<double>(img.GetAbsY() - ay);

@@ -57,7 +57,12 @@ const std::vector<ByteString> kShapeTypeNames = {"stBox", "stCircle"};
 // --- properties every kind shares ---
 
 PropertyInfo KeyProp() { return Ordinal<&TQelElement::Key>("Key", PropType::Integer); }
-PropertyInfo IdProp() { return String<&TQelElement::Id>("Id"); }
+PropertyInfo IdProp() {
+  PropertyInfo p = Named("Id", PropType::String);
+  p.getString = [](const TQelElement& e) { return e.Id(); };
+  p.setString = [](TQelElement& e, std::string_view v) { e.SetId(v); };
+  return p;
+}
 PropertyInfo TagProp() { return String<&TQelElement::Tag>("Tag"); }
 PropertyInfo NotSaveProp() { return Ordinal<&TQelElement::NotSave>("NotSave", PropType::Boolean); }
 PropertyInfo MousedNotVisProp() { return Ordinal<&TQelElement::MousedNotVis>("MousedNotVis", PropType::Boolean); }

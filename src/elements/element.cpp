@@ -71,6 +71,7 @@ void TQelElement::DestroyChild(TQelElement* child) {
   if (i < 0) return;
   std::unique_ptr<TQelElement> doomed = std::move(children_[i]);
   children_.erase(children_.begin() + i);
+  runtime().elements.TreeChanged();
 }
 
 void TQelElement::BringToFront(TQelElement* child) {
@@ -79,10 +80,16 @@ void TQelElement::BringToFront(TQelElement* child) {
   std::unique_ptr<TQelElement> moved = std::move(children_[i]);
   children_.erase(children_.begin() + i);
   children_.push_back(std::move(moved));
+  runtime().elements.TreeChanged();
+}
+
+void TQelElement::SetId(std::string_view id) {
+  id_.assign(id);
+  if (root_) runtime().elements.TreeChanged();
 }
 
 ByteString TQelElement::Description() const {
-  return Id + " <" + ClassName() + " #" + std::to_string(Key) + ">";
+  return id_ + " <" + ClassName() + " #" + std::to_string(Key) + ">";
 }
 
 void TQelElement::AssignNewKey() {
@@ -115,7 +122,7 @@ TQelElement* TQelElement::FindByKey(int32_t key, TQelElement*& hint) {
 TQelElement* TQelElement::FindChildById(const ByteString& id) const {
   ByteString upper = UpperCase(id);
   for (auto& c : children_)
-    if (UpperCase(c->Id) == upper) return c.get();
+    if (UpperCase(c->Id()) == upper) return c.get();
   return nullptr;
 }
 

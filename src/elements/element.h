@@ -44,6 +44,10 @@ class TQelElement {
   int IndexOfChild(const TQelElement* child) const;
   // "Id <Class #Key>", as used in messages about an element.
   ByteString Description() const;
+  // The name among its siblings that paths use. A change counts as a change
+  // of the tree's shape: remembered paths are walked again.
+  const ByteString& Id() const { return id_; }
+  void SetId(std::string_view id);
 
   // Creates a child of the named class when the class table allows it under
   // this element's class; nil otherwise.
@@ -60,6 +64,9 @@ class TQelElement {
   // the match, at the deepest level where there is one (for sequential reads).
   TQelElement* FindByKey(int32_t key, TQelElement*& hint);
   TQelElement* FindChildById(const ByteString& id) const;
+  // The first child whose upper-cased Id is upperName: the child a script
+  // name reaches.
+  TQelElement* ChildNamed(const ByteString& upperName) const;
 
   // --- scripts ---
   void RunScript(const PreparedRef& script, TVarList* outVars);
@@ -111,6 +118,20 @@ class TQelElement {
   // script engine relies on it to keep a routine's locals off the element:
   // a kind whose SetValue accepts extra names must answer true for them too.
   virtual bool MayTakeValue(const ByteString& name) const;
+  // True when GetValue and SetValue of this name do exactly what the base
+  // does with it, so that a remembered property or variable of the element
+  // may be read and written without them. A kind that answers a name before
+  // the base, or does more after the base took it, says false for it.
+  virtual bool NamedByBase(const ByteString&) const { return true; }
+  // True when GetValue may answer the name as a keyword, or as an extra name
+  // of the kind. Any other name GetValue misses stays missed while the
+  // element's variables, properties and children do not have it. A kind
+  // with extra names adds them.
+  virtual bool KeywordName(const ByteString& name) const;
+  // Reads and writes a published property of the element's class, as
+  // GetValue and SetValue do once they have found it.
+  Variant PropertyValue(const PropertyInfo& p) const { return ReadProperty(*this, p); }
+  bool SetPropertyValue(const PropertyInfo& p, const Variant& value) { return WriteProperty(*this, p, value); }
 
   // Width of the element's text as drawn, for the TEXTSZ keyword; only texts have one.
   virtual std::optional<double> TextWidthForScripts() const { return std::nullopt; }
@@ -119,7 +140,6 @@ class TQelElement {
 
   // --- fields --- (grouped by size: a game holds hundreds of thousands of elements)
   std::unique_ptr<TVarList> Vars;
-  ByteString Id;
   ByteString Tag;
   double rX = 0, rY = 0;
   int32_t Key = 0;
@@ -157,6 +177,7 @@ class TQelElement {
     EventScript script;
   };
   std::vector<SlotScript> events_;
+  ByteString id_;
   TQelDB* root_ = nullptr;
   TQelElement* parent_ = nullptr;
   std::vector<std::unique_ptr<TQelElement>> children_;

@@ -140,7 +140,7 @@ bool LoadGameData(TQelDB& root, std::string_view data) {
 bool TQelElement::LoadFromData(std::string_view data, bool keepKeys) { return ReadElementRecord(*this, data, keepKeys); }
 
 ByteString TQelElement::Path() const {
-  ByteString own = Id.empty() ? "<" + ClassName() + " #" + std::to_string(Key) + ">" : Id;
+  ByteString own = Id().empty() ? "<" + ClassName() + " #" + std::to_string(Key) + ">" : Id();
   return parent_ ? parent_->Path() + "." + own : own;
 }
 

@@ -86,7 +86,7 @@ void TQelImList::RemoveEntry(TQelElement* image) {
 void TQelImList::RemoveEntryById(const ByteString& id) {
   for (auto it = Entries.begin(); it != Entries.end(); ++it) {
     TQelElement* image = runtime().Resolve(it->image);
-    if (image && image->Id == id) {
+    if (image && image->Id() == id) {
       Entries.erase(it);
       return;
     }
@@ -183,6 +183,10 @@ void TQelImList::ReloadRes() {
 }
 
 // --- named values ---
+
+bool TQelImList::KeywordName(const ByteString& name) const {
+  return name == "ELEMENTS" || name == "SELEL" || TQelElement::KeywordName(name);
+}
 
 bool TQelImList::GetValue(const ByteString& name, Variant& value) {
   if (TQelElement::GetValue(name, value)) return true;

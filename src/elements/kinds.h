@@ -143,6 +143,7 @@ class TQelText : public TSizedElement {
   const ElementClass& Class() const override;
   std::optional<double> TextWidthForScripts() const override;
   bool GetValue(const ByteString& name, Variant& value) override;
+  bool NamedByBase(const ByteString& name) const override { return name != "TEXTSZ"; }
   TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
   void Render(int32_t layer, uint32_t colour, double offsetX, double offsetY, int32_t flags) override;
   void SetSizeX(int32_t v) override { SizeX = v; Relayout(); }
@@ -196,6 +197,7 @@ class TQelImList : public TSizedElement {
   TQelImList();
   const ElementClass& Class() const override;
   bool GetValue(const ByteString& name, Variant& value) override;
+  bool KeywordName(const ByteString& name) const override;
   bool SetValue(const ByteString& name, const Variant& value) override;
   bool MayTakeValue(const ByteString& name) const override;
   TQelElement* ElementAt(int32_t layer, int32_t x, int32_t y, int32_t margin, int32_t threshold) override;
@@ -276,6 +278,7 @@ class TQelAnim : public TSizedElement {
   void LoadRes() override;
   void ReloadRes() override;
   bool GetValue(const ByteString& name, Variant& value) override;
+  bool KeywordName(const ByteString& name) const override;
   void SetPosition(int32_t v);  // the Pos setter: bounded by the frame count
   void SetMorph(bool v);
   void SetImBack(std::string_view name);

@@ -73,12 +73,29 @@ bool TQelElement::GetValue(const ByteString& name, Variant& value) {
     value = ReadProperty(*this, cls.properties[prop]);
     return true;
   }
-  for (const auto& c : children_)
-    if (SameUpper(c->Id, name)) {
-      value = Ref(c.get());
-      return true;
-    }
+  if (TQelElement* child = ChildNamed(name)) {
+    value = Ref(child);
+    return true;
+  }
   return GetKeyword(name, value);
+}
+
+TQelElement* TQelElement::ChildNamed(const ByteString& upperName) const {
+  for (const auto& c : children_)
+    if (SameUpper(c->Id(), upperName)) return c.get();
+  return nullptr;
+}
+
+// Every name GetKeyword below may answer; keep the two in step.
+bool TQelElement::KeywordName(const ByteString& name) const {
+  static const char* const kKeywords[] = {
+      "NIL", "SELF", "CLASS", "PARENT", "QELDB", "CURRENTSCREEN", "CURSOR", "CURSORAT", "CURSORATNIL", "ABSX", "ABSY",
+      "SZX", "SZY", "TEXTSZ", "MOUSEIN", "MSDX", "MSDY", "MSX", "MSY", "IMFORLOADCOUNT", "IMFORLOADPOS",
+      "KEYDOWNED", "MOUSEDOWN", "MOUSEINDOWN"};
+  if (StartsWith(name, "CHILD") || StartsWith(name, "PARPOS")) return true;  // CHILDCOUNT, CHILD[n], CHILDn
+  for (const char* k : kKeywords)
+    if (name == k) return true;
+  return false;
 }
 
 bool TQelElement::GetKeyword(const ByteString& name, Variant& value) {

@@ -38,4 +38,31 @@ const char* PropTypeName(PropType type);
 // file or a script to the property's width the way a typed setter would.
 int64_t NarrowOrdinal(PropType type, int64_t value);
 
+// A property as a plain number, the way a script reads it: ordinals as a
+// 32-bit Integer, floats as Float. False for text properties.
+inline bool ReadNumber(const PropertyInfo& p, const TQelElement& e, bool& isFloat, int64_t& i, double& f) {
+  if (p.IsFloat()) {
+    isFloat = true;
+    f = p.getFloat(e);
+    return true;
+  }
+  if (!p.IsOrdinal()) return false;
+  isFloat = false;
+  i = static_cast<int32_t>(p.getOrdinal(e));
+  return true;
+}
+
+// Writes an integer or a float the way a script's write converts it. False,
+// with nothing written, for text properties and for a float an ordinal
+// property would round: those take the general way.
+inline bool WriteNumber(const PropertyInfo& p, TQelElement& e, bool isFloat, int64_t i, double f) {
+  if (p.IsFloat()) {
+    p.setFloat(e, isFloat ? f : static_cast<double>(i));
+    return true;
+  }
+  if (!p.IsOrdinal() || isFloat) return false;
+  p.setOrdinal(e, NarrowOrdinal(p.type, i));
+  return true;
+}
+
 }  // namespace qel

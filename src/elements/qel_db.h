@@ -100,6 +100,8 @@ class TQelDB : public TQelElement {
   bool GetValue(const ByteString& name, Variant& value) override;
   bool SetValue(const ByteString& name, const Variant& value) override;
   bool MayTakeValue(const ByteString& name) const override;
+  bool NamedByBase(const ByteString& name) const override;
+  bool KeywordName(const ByteString& name) const override;
 
   // --- property setters (game file and scripts) ---
   void SetIniFile(std::string_view name);

@@ -52,6 +52,13 @@ bool TQelDB::GetValue(const ByteString& name, Variant& value) {
   return true;
 }
 
+// A variable of the root named like one of its own values still sets it.
+bool TQelDB::NamedByBase(const ByteString& name) const { return !IsDatabaseName(name); }
+
+bool TQelDB::KeywordName(const ByteString& name) const {
+  return IsDatabaseName(name) || TQelElement::KeywordName(name);
+}
+
 bool TQelDB::SetValue(const ByteString& name, const Variant& value) {
   bool own = TQelElement::SetValue(name, value);
   if (!IsDatabaseName(name)) return own;

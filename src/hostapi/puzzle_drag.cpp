@@ -15,7 +15,7 @@ constexpr int kMaxDivisions = 100;
 
 bool ApartFromOthers(const TQelImage& image, double x, double y, double spacing) {
   for (const auto& sibling : image.Parent()->Children()) {
-    if (sibling.get() == &image || sibling->Id == image.Id) continue;
+    if (sibling.get() == &image || sibling->Id() == image.Id()) continue;
     if (std::hypot(x - sibling->X(), y - sibling->Y()) < spacing) return false;
   }
   return true;

@@ -64,7 +64,7 @@ void InventoryUpdate(TQelImage& image) {
   TQelElement* items = PathElement(&image, ".L.L");
   for (int i = 0; i < (items ? items->ChildCount() : 0); ++i) {
     TQelElement* item = items->Child(i);
-    if (SameTextAscii(item->Id, "front") || item->Tag == "f") break;
+    if (SameTextAscii(item->Id(), "front") || item->Tag == "f") break;
     if (!item->Vis || !item->MousedVis) continue;
     item->Tag.clear();
     const ByteString textId = TextOf(item, "TEXTID");

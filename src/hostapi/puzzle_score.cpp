@@ -25,7 +25,7 @@ class ScreenScorer {
     for (const auto& child : screen_.Children()) {
       auto* image = dynamic_cast<TQelImage*>(child.get());
       if (!image) continue;
-      if (SameTextAscii(image->Id, "Krist")) {
+      if (SameTextAscii(image->Id(), "Krist")) {
         Count(*image, 3);
       } else if (SameTextAscii(image->Tag, "FIND")) {
         for (const auto& piece : image->Children()) Count(*piece, 1);
@@ -66,9 +66,9 @@ Score ScoreAndRecord(TQelElement& screen) {
 
 // The game's level screens: top-level screens named "Level" and a number.
 bool IsLevelScreen(const TQelElement& e) {
-  if (!dynamic_cast<const TQelScreen*>(&e) || e.Id.size() <= 5 || !SameTextAscii(e.Id.substr(0, 5), "Level"))
+  if (!dynamic_cast<const TQelScreen*>(&e) || e.Id().size() <= 5 || !SameTextAscii(e.Id().substr(0, 5), "Level"))
     return false;
-  return e.Id.find_first_not_of("0123456789", 5) == ByteString::npos;
+  return e.Id().find_first_not_of("0123456789", 5) == ByteString::npos;
 }
 
 // Active := 1, Pos := 0 and its exStart runs; other kinds only take the values.

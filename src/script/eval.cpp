@@ -238,7 +238,7 @@ inline bool Machine::LeafNum(const ExprNode& n, Num& v) {
   if (n.op == Op::Const) return ToNum(n.value, v);
   if (n.op == Op::Var && !n.idx1) {
     int i = FindSlot(n.name, n.var);
-    return i >= 0 && ToNum(calc_.vars_[i].Value, v);
+    return i >= 0 ? ToNum(calc_.vars_[i].Value, v) : PathNum(n, v);
   }
   return NumOf(n, v);
 }
@@ -353,7 +353,7 @@ bool Machine::EvalIndex(const IndexList& list, TokenRange ctx, ByteString& out) 
 void Machine::ReadVar(const ExprNode& n, Variant& out) {
   TokenRange ctx = unit_->text;
   if (!n.idx1) {
-    if (!Lookup(n.name, n.var, out)) Fail("Variable not found: " + n.name, ctx, 3);
+    if (!Lookup(n.name, n.var, out, &n.path)) Fail("Variable not found: " + n.name, ctx, 3);
     return;
   }
   if (!fast_ || n.idx2 || n.idx1->error || n.idx1->parts.size() != 1) {

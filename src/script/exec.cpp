@@ -184,7 +184,7 @@ void Machine::ExecAssign(const Stmt& s, bool tried) {
       WriteSlot(i, std::move(value));
       return;
     }
-    Store(s.target, std::move(value), s.var);
+    Store(s.target, std::move(value), s.var, &s.path);
     return;
   }
   int scratch = -1;
@@ -210,7 +210,7 @@ void Machine::AssignPlain(const Stmt& s, bool tried) {
     WriteSlot(i, std::move(value));
     return;
   }
-  Create(s.target, value, i, true);
+  Create(s.target, value, i, true, &s.path);
 }
 
 // Arithmetic on variables and constants written straight into an existing
@@ -222,7 +222,8 @@ bool Machine::AssignInPlace(const Stmt& s) {
   Num v;
   if (!EvalNum(*s.expr.root, v)) return false;
   int i = FindSlot(s.target, s.var);
-  if (i < 0 || NeedsUndo(i)) return false;
+  if (i < 0) return PathInPlace(s, v);
+  if (NeedsUndo(i)) return false;
   SetNum(calc_.vars_[i].Value, v);
   return true;
 }

@@ -12,6 +12,10 @@ class GameEnv : public ScriptEnv {
 
   PathRead ResolvePath(const ByteString& path, const TVarList& vars, Variant& value) override;
   bool AssignPath(const ByteString& path, const Variant& value, const TVarList& vars) override;
+  PathRead ResolvePathAt(const ByteString& path, const TVarList& vars, Variant& value, PathSite& site) override;
+  bool AssignPathAt(const ByteString& path, const Variant& value, const TVarList& vars, PathSite& site) override;
+  bool ReadRememberedNum(PathSite& site, const TVarList& vars, Num& v) override;
+  bool WriteRememberedNum(PathSite& site, const TVarList& vars, const Num& v) override;
   bool MayTake(const ByteString& name) const override;
   ByteString Place() const override;
   ByteString EventName() const override { return runtime_.script.EventName; }
@@ -25,7 +29,34 @@ class GameEnv : public ScriptEnv {
  private:
   // Walks the leading dots and inner segments; false when the walk fails.
   // element may end nil; last receives the final segment.
-  bool Walk(const ByteString& path, const TVarList& vars, TQelElement*& element, ByteString& last) const;
+  // trace, when given, is filled when the walk can be remembered.
+  bool Walk(const ByteString& path, const TVarList& vars, TQelElement*& element, ByteString& last,
+            PathSite* trace = nullptr) const;
+  // The remembered target of site, or null when the site no longer holds.
+  TQelElement* Remembered(const PathSite& site, const TVarList& vars) const {
+    if (site.tree != &runtime_.elements || site.treeStamp != runtime_.elements.treeStamp() ||
+        site.start != runtime_.script.CurrentElement)
+      return nullptr;
+    for (int i = 0; i < site.askedCount; ++i) {
+      const TQelElement* e = site.asked[i].element;
+      if ((e->Vars ? e->Vars->stamp() : 0) != site.asked[i].varsStamp) return nullptr;
+    }
+    if (site.varSlot >= 0) {
+      if (vars.stamp() != site.varStamp) return nullptr;
+      const Variant& v = vars[site.varSlot].Value;
+      if (!v.IsReference() || v.handle() != site.varHandle) return nullptr;
+    }
+    return site.target;
+  }
+  // What GetValue and SetValue do with the remembered property or variable.
+  static Variant Get(const TQelElement& e, const PathSite& site) {
+    return site.property ? e.PropertyValue(*site.property) : (*e.Vars)[site.var].Value;
+  }
+  static bool Put(TQelElement& e, const PathSite& site, const Variant& value) {
+    if (site.property) return e.SetPropertyValue(*site.property, value);
+    (*e.Vars)[site.var].Value = value;
+    return true;
+  }
 
   Runtime& runtime_;
   TQelDB& root_;

@@ -41,9 +41,10 @@ class Machine {
     return Refind(name, cache);
   }
   bool Lookup(const ByteString& name, int& cache, Variant& out);
-  bool Lookup(const ByteString& name, NameCache& cache, Variant& out);
+  // site: where a compiled name remembers the element path it leads to.
+  bool Lookup(const ByteString& name, NameCache& cache, Variant& out, PathSiteSlot* site = nullptr);
   bool Store(const ByteString& name, const Variant& value, int& cache);
-  bool Store(const ByteString& name, Variant&& value, NameCache& cache);
+  bool Store(const ByteString& name, Variant&& value, NameCache& cache, PathSiteSlot* site = nullptr);
   void WriteSlot(int i, const Variant& value);
   void WriteSlot(int i, Variant&& value);
   // Position of NAME[k], remembered per call site; -1 when absent. name
@@ -67,10 +68,11 @@ class Machine {
  private:
   int Refind(const ByteString& name, NameCache& cache) const;
   // A name that is no variable: an element path, or the "Not var" reading.
-  bool LookupAbsent(const ByteString& name, Variant& out);
+  bool LookupAbsent(const ByteString& name, Variant& out, PathSiteSlot* site = nullptr);
   // Stores a name known to be no variable; slot receives its new position.
   // checked: the name is known to be valid.
-  bool Create(const ByteString& name, const Variant& value, int& slot, bool checked = false);
+  bool Create(const ByteString& name, const Variant& value, int& slot, bool checked = false,
+              PathSiteSlot* site = nullptr);
   // expressions
   // numTried: the numeric subtree this node belongs to was tried as plain
   // numbers already.
@@ -118,6 +120,10 @@ class Machine {
   bool AssignFlat(const Stmt& s, const NumCode& code);
   bool NumOf(const ExprNode& n, Num& v);
   bool LeafNum(const ExprNode& n, Num& v);
+  // A name that is no variable, read or written as a plain number through
+  // the element path it remembers; false when the general path must run.
+  bool PathNum(const ExprNode& n, Num& v);
+  bool PathInPlace(const Stmt& s, const Num& v);
   const Variant* PeekElement(const ExprNode& n);
   bool FastIndex(const IndexList& list, int32_t& k);
   bool CharAt(const ByteString& name, const Variant& value, int64_t index, TokenRange ctx, Variant& out);

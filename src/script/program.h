@@ -11,6 +11,7 @@
 #include "base/var_list.h"
 #include "elements/script_host.h"
 #include "script/num_code.h"
+#include "script/script_env.h"
 #include "script/tokens.h"
 
 namespace qel {
@@ -83,6 +84,7 @@ struct ExprNode {
   std::unique_ptr<NumCode> flat;
   mutable NameCache var;
   mutable std::vector<ElementCache> arraySlots;  // where NAME[k] was, by k
+  mutable PathSiteSlot path;  // the element a name that is no variable leads to
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
@@ -129,6 +131,7 @@ struct Stmt {
   std::unique_ptr<ErrorInfo> badFollow;
   mutable NameCache var;
   mutable std::vector<ElementCache> arraySlots;
+  mutable PathSiteSlot path;  // the element a target that is no variable leads to
   int slot = -1;  // frame slot of the target, in routines that run in a frame
   // NAME := arithmetic on numbers: may be written in place.
   bool numeric = false;

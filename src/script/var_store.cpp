@@ -97,17 +97,18 @@ bool Machine::Lookup(const ByteString& name, int& cache, Variant& out) {
   return true;
 }
 
-bool Machine::Lookup(const ByteString& name, NameCache& cache, Variant& out) {
+bool Machine::Lookup(const ByteString& name, NameCache& cache, Variant& out, PathSiteSlot* site) {
   int i = FindSlot(name, cache);
-  if (i < 0) return LookupAbsent(name, out);
+  if (i < 0) return LookupAbsent(name, out, site);
   out = calc_.vars_[i].Value;
   return true;
 }
 
-bool Machine::LookupAbsent(const ByteString& name, Variant& out) {
+bool Machine::LookupAbsent(const ByteString& name, Variant& out, PathSiteSlot* site) {
   ScriptEnv* env = calc_.env();
   PathRead r;
-  if (env) r = env->ResolvePath(name, calc_.vars_, out);
+  if (env && site && fast_) r = env->ResolvePathAt(name, calc_.vars_, out, site->get());
+  else if (env) r = env->ResolvePath(name, calc_.vars_, out);
   else r = name.find('.') == ByteString::npos ? PathRead::NotVarNil : PathRead::Failed;
   switch (r) {
     case PathRead::Found: return true;
@@ -130,19 +131,21 @@ bool Machine::Store(const ByteString& name, const Variant& value, int& cache) {
   return Create(name, value, cache);
 }
 
-bool Machine::Store(const ByteString& name, Variant&& value, NameCache& cache) {
+bool Machine::Store(const ByteString& name, Variant&& value, NameCache& cache, PathSiteSlot* site) {
   int i = FindSlot(name, cache);
   if (i >= 0) {
     WriteSlot(i, std::move(value));
     return true;
   }
   int slot = -1;
-  return Create(name, value, slot);
+  return Create(name, value, slot, false, site);
 }
 
-bool Machine::Create(const ByteString& name, const Variant& value, int& slot, bool checked) {
+bool Machine::Create(const ByteString& name, const Variant& value, int& slot, bool checked, PathSiteSlot* site) {
   ScriptEnv* env = calc_.env();
-  if (env && env->AssignPath(name, value, calc_.vars_)) return true;
+  if (env && (site && fast_ ? env->AssignPathAt(name, value, calc_.vars_, site->get())
+                            : env->AssignPath(name, value, calc_.vars_)))
+    return true;
   if (!checked && !IsValidName(name)) return false;
   if (HasDot(name)) calc_.LogLine("Add var " + name + Where(calc_));
   AppendVar(name, value);

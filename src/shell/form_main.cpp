@@ -116,7 +116,7 @@ void TFormMain::StartGame() {
   particles_ = imageCache_->RequestImage("particles.bmp", true);
 
   ByteString title = root_->GetLangText("Title");
-  if (title.empty()) title = root_->Id;
+  if (title.empty()) title = root_->Id();
   if (device_.Window()) SDL_SetWindowTitle(device_.Window(), Cp1251ToUtf8(title).c_str());
   shell.ImmediateImageLoad = true;
   TQelElement* first = root_->FindByKey(root_->InitScreen);

@@ -59,7 +59,7 @@ class AnimDraw : public DrawTest {
       auto* key = Make<TQelAnKey>(anim, "TQelAnKey");
       key->Count = k == 0 ? 3 : 0;
       auto* img = Make<TQelImage>(key, "TQelImage");
-      img->Id = ByteString(1, 'd');
+      img->SetId(ByteString(1, 'd'));
       img->rX = 40.0 * k;
       img->SetImImage("Dot.tga");
     }

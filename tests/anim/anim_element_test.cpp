@@ -16,7 +16,7 @@ class AnimTest : public ::testing::Test {
     db.runtime().scriptHost = &host;
     screen = db.CreateChild("TQelScreen");
     anim = static_cast<TQelAnim*>(db.CreateChild("TQelAnim"));
-    anim->Id = "walk";
+    anim->SetId("walk");
     anim->Key = 77;
   }
   TQelAnKey* AddKey(uint16_t count) {
@@ -110,7 +110,7 @@ TEST_F(AnimTest, KeysAreGatheredRelativeToTheAnimation) {
   auto* key = AddKey(3);
   key->Morph = true;
   auto* img = static_cast<TQelImage*>(key->CreateChild("TQelImage"));
-  img->Id = "hand";
+  img->SetId("hand");
   img->SetX(10);
   img->SetY(-4);
   img->ScaleMilli = 1500;
@@ -119,7 +119,7 @@ TEST_F(AnimTest, KeysAreGatheredRelativeToTheAnimation) {
   img->Color = 0x80FF0000;
   key->CreateChild("TQelImage");
   auto picture = [](const TQelImage& i) -> std::optional<SpritePicture> {
-    if (i.Id.empty()) return std::nullopt;
+    if (i.Id().empty()) return std::nullopt;
     return SpritePicture{nullptr, 8, 6};
   };
   auto keys = GatherKeys(*anim, picture);

@@ -76,8 +76,8 @@ TEST(GameFile, ChildrenNotAllowedOrUnknownAreSkippedWithTheirSubtrees) {
   TQelElement* s = db.Child(0);
   ASSERT_EQ(s->ChildCount(), 2);
   EXPECT_EQ(s->Child(0)->ChildCount(), 1);
-  EXPECT_EQ(s->Child(0)->Child(0)->Id, "K");
-  EXPECT_EQ(s->Child(1)->Id, "After");
+  EXPECT_EQ(s->Child(0)->Child(0)->Id(), "K");
+  EXPECT_EQ(s->Child(1)->Id(), "After");
   EXPECT_EQ(db.FindByKey(4), nullptr);
   EXPECT_EQ(db.runtime().loadProblems.size(), 3u);
 }
@@ -108,10 +108,10 @@ TEST(GameFile, MalformedChildRecordsAreDroppedAndTheRestRead) {
   std::string file = Record("TQelDB").Child(anim).Child(negative).RawChild(truncated).Child(Record("TQelScreen").Common(6, "Last")).Bytes();
   EXPECT_FALSE(LoadGameData(db, file));
   ASSERT_EQ(db.ChildCount(), 2);
-  EXPECT_EQ(db.Child(0)->Id, "A");
+  EXPECT_EQ(db.Child(0)->Id(), "A");
   ASSERT_EQ(db.Child(0)->ChildCount(), 1);
-  EXPECT_EQ(db.Child(0)->Child(0)->Id, "Good");
-  EXPECT_EQ(db.Child(1)->Id, "Last");
+  EXPECT_EQ(db.Child(0)->Child(0)->Id(), "Good");
+  EXPECT_EQ(db.Child(1)->Id(), "Last");
   for (const auto& p : db.runtime().loadProblems) EXPECT_LT(p.offset, file.size());
 }
 

@@ -13,7 +13,7 @@ class ImListTest : public ::testing::Test {
     db.runtime().scriptHost = &host;
     screen = db.CreateChild("TQelScreen");
     list = static_cast<TQelImList*>(screen->CreateChild("TQelImList"));
-    list->Id = "inv";
+    list->SetId("inv");
     list->SetOrder(2);
     list->SetX(100);
     list->SetY(50);
@@ -28,7 +28,7 @@ class ImListTest : public ::testing::Test {
   }
   TQelImage* AddImage(const char* id) {
     auto* img = static_cast<TQelImage*>(screen->CreateChild("TQelImage"));
-    img->Id = id;
+    img->SetId(id);
     list->AddEntry(img);
     return img;
   }

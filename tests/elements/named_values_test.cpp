@@ -15,11 +15,11 @@ class NamedValues : public ::testing::Test {
  protected:
   void SetUp() override {
     screen = db.CreateChild("TQelScreen");
-    screen->Id = "Room";
+    screen->SetId("Room");
     door = static_cast<TQelImage*>(screen->CreateChild("TQelImage"));
-    door->Id = "Door";
+    door->SetId("Door");
     second = screen->CreateChild("TQelText");
-    second->Id = "Self";
+    second->SetId("Self");
   }
   Variant Get(TQelElement* e, const ByteString& name) {
     Variant v;
@@ -155,6 +155,32 @@ TEST_F(NamedValues, EveryNameSetValueTakesIsAnnouncedByMayTakeValue) {
       bool taken = e->SetValue(name, Variant::LongWord(0));
       EXPECT_TRUE(announced || !taken) << e->ClassName() << " takes " << name << " unannounced";
     }
+}
+
+// Paths remember that a name is missing when it is no keyword; a name that
+// GetValue answers from neither variables, properties nor children must be one.
+TEST_F(NamedValues, EveryNameAnsweredBeyondVariablesPropertiesAndChildrenIsAKeyword) {
+  std::vector<ByteString> names = {"NIL", "SELF", "CLASS", "PARENT", "CHILDCOUNT", "PARPOS", "CHILD[1]", "CHILD1",
+                                   "QELDB", "CURRENTSCREEN", "CURSOR", "CURSORAT", "CURSORATNIL", "ABSX", "ABSY",
+                                   "SZX", "SZY", "TEXTSZ", "MOUSEIN", "MSDX", "MSDY", "MSX", "MSY",
+                                   "IMFORLOADCOUNT", "IMFORLOADPOS", "KEYDOWNED", "MOUSEDOWN", "MOUSEINDOWN",
+                                   "VOLMUZ", "CHEAT", "UNICODE", "VOLSND", "FULLSCREEN", "KEYX", "KEYY", "KEYANG",
+                                   "KEYSCALE", "KEYAN", "KEYX[1]", "COUNT", "ELEMENTS", "SELEL", "E", "OBJ", "NOSUCH"};
+  std::vector<TQelElement*> elements = {&db, screen, door, second, screen->CreateChild("TQelImList"),
+                                        screen->CreateChild("TQelAnim"), screen->CreateChild("TQelEffect")};
+  db.runtime().shell.CursorElement = door->Handle();
+  db.runtime().shell.HoveredElement = door->Handle();
+  db.runtime().shell.CurrentScreen = screen->Handle();
+  for (TQelElement* e : elements)
+    for (const ByteString& name : names) {
+      Variant v;
+      bool plain = e->Class().FindProperty(name) < 0 && !e->ChildNamed(name) && !(e->Vars && e->Vars->Find(name));
+      if (plain && e->GetValue(name, v)) {
+        EXPECT_TRUE(e->KeywordName(name)) << e->ClassName() << " answers " << name;
+      }
+    }
+  EXPECT_FALSE(door->KeywordName("E"));
+  EXPECT_FALSE(db.KeywordName("OBJ"));
 }
 
 }  // namespace

@@ -262,7 +262,7 @@ TEST_F(EffectTest, MovingWithSetPosRestartsTheEmissionAndSetXDoesNot) {
 
 TEST_F(EffectTest, StartRunsTheStartScriptUnderTheCallersEventName) {
   ASSERT_TRUE(effect->SetValue("EXSTART", Variant::String("go")));
-  effect->Id = "fx";
+  effect->SetId("fx");
   db.runtime().script.EventName = "ms_Down";
   effect->EffectStart();
   EXPECT_TRUE(effect->Active);

@@ -21,7 +21,7 @@ class RootTest : public ::testing::Test {
   // A game: the root with its file names, a screen holding a text.
   void WriteGame(const std::function<void(TQelDB&)>& edit = {}) {
     TQelDB author;
-    author.Id = "Game";
+    author.SetId("Game");
     author.FileRS = "game.sav";
     author.IniFile = "player.ini";
     author.SoundFile = "sounds.ini";
@@ -30,15 +30,15 @@ class RootTest : public ::testing::Test {
     author.exCheat.source = "cheat";
     author.exSetScreen.source = "switched";
     auto* screen = static_cast<TQelScreen*>(author.CreateChild("TQelScreen"));
-    screen->Id = "Room";
+    screen->SetId("Room");
     screen->Key = 1;
     screen->SetEventSource(evShow, "shown");
     auto* text = static_cast<TQelText*>(screen->CreateChild("TQelText"));
-    text->Id = "Name";
+    text->SetId("Name");
     text->Key = 2;
     text->Text = "ab";
     auto* other = static_cast<TQelScreen*>(author.CreateChild("TQelScreen"));
-    other->Id = "Kept";
+    other->SetId("Kept");
     other->Key = 3;
     other->AllwaysLoad = true;
     if (edit) edit(author);

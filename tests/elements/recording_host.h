@@ -22,7 +22,7 @@ class RecordingHost : public ScriptHost {
   void RunScript(TQelElement& e, const PreparedRef& script, TVarList* outVars) override {
     if (!script) return;
     const auto& src = static_cast<const SourceScript&>(*script).source;
-    runs.push_back(e.Id + ":" + e.runtime().script.EventName + ":" + src);
+    runs.push_back(e.Id() + ":" + e.runtime().script.EventName + ":" + src);
     // A script "SET NAME" leaves a variable behind, as a real run would.
     if (outVars && src.rfind("SET ", 0) == 0) outVars->AddIfMissing({src.substr(4), Variant::Integer(++counter)});
   }

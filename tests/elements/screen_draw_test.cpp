@@ -16,16 +16,16 @@ class ScreenTest : public DrawTest {
     if (IsSkipped()) return;
     db.runtime().scriptHost = &host;
     screen->Key = 1;
-    screen->Id = "Room";
+    screen->SetId("Room");
     // A panel screen: 200 x 100, a red box at (10, 20) of 30 x 30.
     panel = static_cast<TQelScreen*>(db.CreateChild("TQelScreen"));
     panel->Key = 2;
-    panel->Id = "Panel";
+    panel->SetId("Panel");
     panel->SizeX = 200;
     panel->SizeY = 100;
     panel->SetEventSource(evShow, "panel shown");
     box = Make<TQelShape>(panel, "TQelShape");
-    box->Id = "Box";
+    box->SetId("Box");
     box->rX = 10;
     box->rY = 20;
     box->SizeX = box->SizeY = 30;
@@ -33,7 +33,7 @@ class ScreenTest : public DrawTest {
   }
   TQelExScreen* Placeholder(int32_t x, int32_t y, int32_t posHor, int32_t posVert) {
     auto* ph = Make<TQelExScreen>(screen, "TQelExScreen");
-    ph->Id = "Slot";
+    ph->SetId("Slot");
     ph->SetX(x);
     ph->SetY(y);
     ph->PosHor = posHor;

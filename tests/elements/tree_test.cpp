@@ -96,7 +96,7 @@ TEST(Tree, FindByKeyIsDepthFirstAndGivesTheFollowingBranchAsHint) {
   EXPECT_EQ(db.FindByKey(3, hint), a2);
   EXPECT_EQ(hint, b);  // a2 is last among its siblings: the hint comes from the level above
   EXPECT_EQ(db.FindByKey(99), nullptr);
-  a1->Id = "Door";
+  a1->SetId("Door");
   EXPECT_EQ(a->FindChildById("dOOR"), a1);
 }
 
@@ -134,9 +134,9 @@ class PassesTest : public ::testing::Test {
   void SetUp() override {
     db.runtime().scriptHost = &host;
     screen = db.CreateChild("TQelScreen");
-    screen->Id = "S";
+    screen->SetId("S");
     image = screen->CreateChild("TQelImage");
-    image->Id = "I";
+    image->SetId("I");
   }
   test::RecordingHost host;
   TQelDB db;

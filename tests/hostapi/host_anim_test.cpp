@@ -17,15 +17,15 @@ class HostAnim : public ::testing::Test {
   void SetUp() override {
     runtime.services.particles = &manager;
     room = db.CreateChild("TQelScreen");
-    room->Id = "Room";
+    room->SetId("Room");
     list = static_cast<TQelImList*>(room->CreateChild("TQelImList"));
-    list->Id = "Inv";
-    for (const char* id : {"Gem", "gem", "Coin"}) room->CreateChild("TQelImage")->Id = id;
+    list->SetId("Inv");
+    for (const char* id : {"Gem", "gem", "Coin"}) room->CreateChild("TQelImage")->SetId(id);
     anim = static_cast<TQelAnim*>(db.CreateChild("TQelAnim"));
-    anim->Id = "Walk";
+    anim->SetId("Walk");
     static_cast<TQelAnKey*>(anim->CreateChild("TQelAnKey"))->SetCount(5);
     effect = static_cast<TQelEffect*>(room->CreateChild("TQelEffect"));
-    effect->Id = "Smoke";
+    effect->SetId("Smoke");
     effect->SetEffectFN("smoke.eff");
   }
   // Runs a script as the room's event; false when it stopped with an error.
@@ -37,7 +37,7 @@ class HostAnim : public ::testing::Test {
   }
   std::vector<ByteString> EntryIds() {
     std::vector<ByteString> ids;
-    for (auto& e : list->Entries) ids.push_back(runtime.Resolve(e.image)->Id);
+    for (auto& e : list->Entries) ids.push_back(runtime.Resolve(e.image)->Id());
     return ids;
   }
 

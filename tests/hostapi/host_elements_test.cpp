@@ -13,13 +13,13 @@ class ElementFunctions : public ::testing::Test {
  protected:
   void SetUp() override {
     screen = db.CreateChild("TQelScreen");
-    screen->Id = "Room";
+    screen->SetId("Room");
     door = static_cast<TQelImage*>(screen->CreateChild("TQelImage"));
-    door->Id = "Door";
+    door->SetId("Door");
     lamp = static_cast<TQelImage*>(screen->CreateChild("TQelImage"));
-    lamp->Id = "Lamp";
+    lamp->SetId("Lamp");
     label = static_cast<TQelText*>(screen->CreateChild("TQelText"));
-    label->Id = "Label";
+    label->SetId("Label");
     // Each event leaves its mark in the element's Tag.
     const std::pair<int, const char*> events[] = {{evUpdate, "u"}, {evProcess, "p"}, {evMouseDown, "d"},
                                                   {evMouseMove, "m"}, {evShow, "s"}, {evInit, "i"}};

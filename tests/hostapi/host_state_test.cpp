@@ -84,7 +84,7 @@ TEST_F(HostState, UnicodeSettingsTravelAsHexOfUtf8) {
 TEST_F(HostState, SaveAndLoadThroughScripts) {
   auto* screen = db.CreateChild("TQelScreen");
   screen->Key = 1;
-  screen->Id = "Room";
+  screen->SetId("Room");
   ASSERT_TRUE(Run("SaveState; LoadState(1, 2); TimerReset('x');")) << calc.ErrorMessage();  // no save file: nothing
   db.SetFileRS("slot.sav");
   screen->rX = 7;
@@ -168,7 +168,7 @@ TEST_F(HostState, ImageStarsLandOnlyOnOpaqueEnoughPixels) {
   dir.Write("spark.png", test::EncodePng(sheet));
   auto* screen = db.CreateChild("TQelScreen");
   auto* image = static_cast<TQelImage*>(screen->CreateChild("TQelImage"));
-  image->Id = "Spark";
+  image->SetId("Spark");
   image->rX = 100;
   image->rY = 50;
   image->SetImImage("spark.png");

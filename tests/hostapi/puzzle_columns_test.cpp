@@ -129,7 +129,7 @@ TEST_F(Columns, MissingPiecesAreSkipped) {
   TQelImage* bare = Make(column, "Bare", 0, 100);  // no highlight, no marker
   TQelImage* special = Tile(column, "T1", 450, 12);
   Var(screen, "COLS", Variant::String("many"));
-  flag->Id = "Other";  // no flag to light
+  flag->SetId("Other");  // no flag to light
   DropColumnsStep(*column);
   EXPECT_EQ(bare->Y(), 110);
   EXPECT_EQ(special->Y(), 60);   // back on top, its colour left alone
@@ -173,7 +173,7 @@ TEST_F(Groups, CellsOutsideGroupsOfThreeAreMarked) {
 }
 
 TEST_F(Groups, MissingRowsAndCellsAreSkipped) {
-  screen->FindChildById("L9")->Id = "Gone";
+  screen->FindChildById("L9")->SetId("Gone");
   TQelElement* row = screen->FindChildById("L1");
   row->DestroyChild(row->Child(8));
   for (int c = 5; c < 8; ++c) cells[0][c]->Anim = 10;

@@ -69,7 +69,7 @@ class PuzzleScene : public ::testing::Test {
   T* Make(TQelElement* parent, const char* id, double x = 0, double y = 0) {
     auto* e = dynamic_cast<T*>(parent->CreateChild(ClassNameOf(static_cast<T*>(nullptr))));
     EXPECT_NE(e, nullptr) << id;
-    e->Id = id;
+    e->SetId(id);
     e->rX = x;
     e->rY = y;
     e->Vis = true;

@@ -69,7 +69,7 @@ TEST_F(Inventory, ItemsAreListedOneLinePerKindWithTheirCounts) {
 }
 
 TEST_F(Inventory, Level13ShowsTwoLinesAndMarksTheRest) {
-  level->Id = "Level13";
+  level->SetId("Level13");
   InventoryUpdate(*inventory);
   EXPECT_EQ(lines[1]->Text, "Cup");
   EXPECT_EQ(lines[2]->Text, "");

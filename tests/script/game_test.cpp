@@ -16,11 +16,11 @@ class Game : public ::testing::Test {
   void SetUp() override {
     db.SaveErr = true;
     screen = db.CreateChild("TQelScreen");
-    screen->Id = "Room";
+    screen->SetId("Room");
     door = screen->CreateChild("TQelImage");
-    door->Id = "Door";
+    door->SetId("Door");
     knob = door->CreateChild("TQelImage");
-    knob->Id = "Knob";
+    knob->SetId("Knob");
     pool.At(0).RegisterFunction("FIRE", [this](TScriptCalc&, TVarList&, TVar&) {
       knob->RunScript(knob->Event(evMouseDown).prepared, nullptr);
       return true;

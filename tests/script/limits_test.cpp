@@ -125,7 +125,7 @@ TEST(Limits, RecursionAcrossNestedEventsStopsAsTooDeep) {
   TQelDB db{&runtime};
   db.SaveErr = true;
   TQelElement* knob = db.CreateChild("TQelScreen")->CreateChild("TQelImage");
-  knob->Id = "Knob";
+  knob->SetId("Knob");
   InterpreterPool pool(runtime, db, [&](TScriptCalc& calc) {
     calc.RegisterFunction("FIRE", [&](TScriptCalc&, TVarList&, TVar&) {
       knob->RunScript(knob->Event(evMouseDown).prepared, nullptr);
@@ -149,7 +149,7 @@ TEST(Limits, AnEventOverItsBudgetIsLoggedAndTheGameGoesOn) {
   TQelDB db{&runtime};
   db.SaveErr = true;
   TQelElement* door = db.CreateChild("TQelScreen")->CreateChild("TQelImage");
-  door->Id = "Door";
+  door->SetId("Door");
   InterpreterPool pool(runtime, db, nullptr);
   pool.SetStepBudget(5000);
   runtime.script.EventName = "ms_Down";

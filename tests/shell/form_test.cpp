@@ -74,7 +74,7 @@ class Form : public ::testing::Test {
   // A box on the current screen that writes its events into the root's LOG.
   Box* AddBox(const std::string& name, int x, int y, bool pressScript = true) {
     auto box = std::make_unique<Box>();
-    box->Id = name;
+    box->SetId(name);
     box->rX = x;
     box->rY = y;
     box->Vis = true;

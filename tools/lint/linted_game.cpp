@@ -22,8 +22,8 @@ std::filesystem::path GameDirOf(const std::filesystem::path& gameFile) {
 
 std::string LintPath(const TQelElement& element) {
   if (!element.Parent()) return "QELDB";
-  ByteString own = element.Id.empty() ? "<" + element.ClassName() + " #" + std::to_string(element.Key) + ">"
-                                      : element.Id;
+  ByteString own = element.Id().empty() ? "<" + element.ClassName() + " #" + std::to_string(element.Key) + ">"
+                                      : element.Id();
   return LintPath(*element.Parent()) + "." + Cp1251ToUtf8(own);
 }
 

@@ -1,5 +1,6 @@
 #include "differential/differential.h"
 
+#include "differential/tree_functions.h"
 #include "elements/qel_db.h"
 #include "elements/state_stream.h"
 #include "hostapi/host_table.h"
@@ -25,17 +26,18 @@ ScriptOutcome DifferentialRunner::Run(const std::string& source, bool fastPaths)
   } limit;
   Runtime runtime;
   TQelDB root(&runtime);
-  root.Id = "Game";
+  root.SetId("Game");
   TQelElement* room = root.CreateChild("TQelScreen");
-  room->Id = "Room";
+  room->SetId("Room");
   TQelElement* door = room->CreateChild("TQelImage");
-  door->Id = "Door";
+  door->SetId("Door");
   TQelElement* knob = door->CreateChild("TQelImage");
-  knob->Id = "Knob";
+  knob->SetId("Knob");
   const HostServices& services = shared_->services;
-  InterpreterPool pool(runtime, root, [&services](TScriptCalc& calc) {
+  InterpreterPool pool(runtime, root, [&services, &runtime](TScriptCalc& calc) {
     RegisterHostFunctions(calc, services);
     RegisterGameFunctions(calc);
+    RegisterTreeFunctions(calc, runtime);
   });
   pool.SetStepBudget(budget_);
   pool.SetFastPaths(fastPaths);
