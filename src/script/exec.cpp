@@ -218,9 +218,18 @@ void Machine::AssignPlain(const Stmt& s, bool tried) {
 // when the general path must run; nothing has changed then.
 bool Machine::AssignInPlace(const Stmt& s) {
   if (!s.numeric) return false;
-  if (const NumCode* code = s.expr.root->flat.get()) return fast_ && AssignFlat(s, *code);
+  const ExprNode& root = *s.expr.root;
   Num v;
-  if (!EvalNum(*s.expr.root, v)) return false;
+  if (const NumCode* code = root.flat.get()) {
+    if (!fast_) return false;
+    if (AssignFlat(s, *code)) return true;
+    // Flat code binds variables only; an operand or target that is no
+    // variable may still be an element property with a remembered path.
+    const bool bound = code->bound == calc_.vars_.stamp() && code->target >= 0;
+    if (bound || !NumOf(root, v)) return false;
+  } else if (!EvalNum(root, v)) {
+    return false;
+  }
   int i = FindSlot(s.target, s.var);
   if (i < 0) return PathInPlace(s, v);
   if (NeedsUndo(i)) return false;
