@@ -1,6 +1,7 @@
 #include "base/var_list.h"
 
 #include <atomic>
+#include <cstdint>
 
 namespace qel {
 
@@ -27,7 +28,17 @@ bool IsValidName(const ByteString& name) {
 
 namespace {
 constexpr size_t kIndexFrom = 12;  // below this a scan is cheaper than hashing
+constexpr int kStale = -2;
+
+uint32_t HashName(const ByteString& name) {
+  uint64_t h = 1469598103934665603ull;  // FNV-1a, then mixed for the low bits
+  for (char c : name) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdull;
+  h ^= h >> 33;
+  return static_cast<uint32_t>(h);
 }
+}  // namespace
 
 uint64_t TVarList::NextStamp() {
   // Only ever compared for equality; never part of any result.
@@ -37,15 +48,70 @@ uint64_t TVarList::NextStamp() {
 
 void TVarList::DropIndex() const {
   if (!indexed_) return;
-  index_.clear();
+  std::vector<IndexEntry>().swap(index_);
+  indexUsed_ = 0;
   indexed_ = false;
 }
 
 void TVarList::BuildIndex() const {
-  index_.clear();
-  index_.reserve(items_.size() * 2);
-  for (size_t i = 0; i < items_.size(); ++i) index_.try_emplace(items_[i].Name, static_cast<int>(i));
+  size_t size = 16;
+  while (size < items_.size() * 4) size *= 2;
+  index_.assign(size, IndexEntry{0, -1});
+  indexUsed_ = 0;
   indexed_ = true;
+  for (size_t i = 0; i < items_.size(); ++i) IndexName(items_[i].Name, HashName(items_[i].Name), static_cast<int>(i));
+}
+
+int TVarList::Probe(const ByteString& name, uint32_t hash) const {
+  const size_t mask = index_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const IndexEntry& e = index_[i];
+    if (e.pos < 0) return -1;
+    if (e.hash != hash) continue;
+    if (e.pos >= Count()) return kStale;
+    const ByteString& held = items_[e.pos].Name;
+    if (SameName(held, name)) return e.pos;
+    if (HashName(held) != hash) return kStale;  // renamed through operator[]
+  }
+}
+
+// Keeps the first position of a name, as a search from the front would.
+void TVarList::IndexName(const ByteString& name, uint32_t hash, int pos) const {
+  if ((indexUsed_ + 1) * 2 > index_.size()) {
+    BuildIndex();
+    if (pos < Count()) return;  // the rebuild has already indexed it
+  }
+  const size_t mask = index_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    IndexEntry& e = index_[i];
+    if (e.pos < 0) {
+      e = IndexEntry{hash, pos};
+      ++indexUsed_;
+      return;
+    }
+    if (e.hash == hash && e.pos < Count() && SameName(items_[e.pos].Name, name)) return;
+  }
+}
+
+// Removes the last record's entry, if the index points at it, shifting the
+// entries behind it back so that probing still finds them.
+void TVarList::UnindexLast() const {
+  const int last = Count() - 1;
+  const size_t mask = index_.size() - 1;
+  size_t i = HashName(items_[last].Name) & mask;
+  while (index_[i].pos != last) {
+    if (index_[i].pos < 0) return;
+    i = (i + 1) & mask;
+  }
+  for (size_t j = (i + 1) & mask; index_[j].pos >= 0; j = (j + 1) & mask) {
+    size_t home = index_[j].hash & mask;
+    bool stays = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+    if (stays) continue;
+    index_[i] = index_[j];
+    i = j;
+  }
+  index_[i].pos = -1;
+  --indexUsed_;
 }
 
 int TVarList::IndexOf(const ByteString& name) const {
@@ -55,12 +121,11 @@ int TVarList::IndexOf(const ByteString& name) const {
     return -1;
   }
   if (!indexed_) BuildIndex();
-  auto it = index_.find(name);
-  if (it == index_.end()) return -1;
-  if (it->second < Count() && items_[it->second].Name == name) return it->second;
+  const uint32_t hash = HashName(name);
+  int i = Probe(name, hash);
+  if (i != kStale) return i;
   BuildIndex();  // a name was changed in place; start over
-  it = index_.find(name);
-  return it == index_.end() ? -1 : it->second;
+  return Probe(name, hash);
 }
 
 void TVarList::Appended(const ByteString& name) {
@@ -75,15 +140,15 @@ void TVarList::Appended(const ByteString& name) {
 }
 
 void TVarList::Append(TVar var) {
-  if (indexed_) index_.try_emplace(var.Name, Count());
   Appended(var.Name);
   items_.push_back(std::move(var));
+  if (indexed_) IndexName(items_.back().Name, HashName(items_.back().Name), Count() - 1);
 }
 
 void TVarList::Append(const ByteString& name, const Variant& value) {
-  if (indexed_) index_.try_emplace(name, Count());
   Appended(name);
   items_.emplace_back(name, value);
+  if (indexed_) IndexName(name, HashName(name), Count() - 1);
 }
 
 void TVarList::Erase(int i) {
@@ -100,10 +165,7 @@ void TVarList::Insert(int i, TVar var) {
 
 void TVarList::PopBack() {
   if (items_.empty()) return;
-  if (indexed_) {
-    auto it = index_.find(items_.back().Name);
-    if (it != index_.end() && it->second == Count() - 1) index_.erase(it);
-  }
+  if (indexed_) UnindexLast();
   popped_.push_back(Popped{std::move(items_.back().Name), stamp_});
   items_.pop_back();
   epoch_ = NextStamp();

@@ -2,7 +2,7 @@
 // A named value and an ordered list of them: script variables, element
 // variables, host-function arguments. Names are compared byte for byte;
 // callers upper-case them first.
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 
 #include "base/variant.h"
@@ -110,6 +110,10 @@ class TVarList {
   void Appended(const ByteString& name);
   void DropIndex() const;
   void BuildIndex() const;
+  // Position of name by the index; kStale when a record was renamed in place.
+  int Probe(const ByteString& name, uint32_t hash) const;
+  void IndexName(const ByteString& name, uint32_t hash, int pos) const;
+  void UnindexLast() const;
 
   std::vector<TVar> items_;
   uint64_t stamp_;
@@ -123,7 +127,15 @@ class TVarList {
     uint64_t stamp;
   };
   std::vector<Popped> popped_;
-  mutable std::unordered_map<ByteString, int> index_;
+  // Open addressing with linear probing: each entry holds a position in
+  // items_ and its name's hash, so appending allocates nothing per record
+  // and keeps no second copy of the name. pos < 0 marks a free entry.
+  struct IndexEntry {
+    uint32_t hash;
+    int32_t pos;
+  };
+  mutable std::vector<IndexEntry> index_;
+  mutable size_t indexUsed_ = 0;
   mutable bool indexed_ = false;
 };
 

@@ -1,0 +1,60 @@
+// The name index of a long variable list must answer exactly as a search
+// from the front would, through appends, pops and removals.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "base/var_list.h"
+
+namespace qel {
+namespace {
+
+int ScanFor(const TVarList& list, const ByteString& name) {
+  for (int i = 0; i < list.Count(); ++i)
+    if (list[i].Name == name) return i;
+  return -1;
+}
+
+ByteString Element(int k) { return "A[" + std::to_string(k) + "]"; }
+
+TEST(VarListIndex, AgreesWithAScanUnderRandomEdits) {
+  for (uint32_t seed = 1; seed <= 40; ++seed) {
+    std::mt19937 rng(seed);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
+    TVarList list;
+    const int names = 8 + pick(400);  // few names: duplicates are common
+    for (int step = 0; step < 4000; ++step) {
+      int what = pick(20);
+      if (what < 10) {
+        list.Append(Element(pick(names)), Variant::Byte(0));
+      } else if (what < 13 && list.Count() > 0) {
+        list.PopBack();
+      } else if (what == 13 && list.Count() > 0) {
+        list.Erase(pick(list.Count()));
+      } else {
+        ByteString name = Element(pick(names + 5));
+        ASSERT_EQ(list.IndexOf(name), ScanFor(list, name)) << "seed " << seed << " step " << step;
+      }
+    }
+    for (int k = 0; k < names + 5; ++k) ASSERT_EQ(list.IndexOf(Element(k)), ScanFor(list, Element(k)));
+  }
+}
+
+TEST(VarListIndex, LargeArrayFillsAndEmpties) {
+  TVarList list;
+  for (int k = 0; k < 100000; ++k) list.Append(Element(k), Variant::Byte(0));
+  EXPECT_EQ(list.IndexOf(Element(0)), 0);
+  EXPECT_EQ(list.IndexOf(Element(99999)), 99999);
+  EXPECT_EQ(list.IndexOf(Element(100000)), -1);
+  list.Append(Element(5), Variant::Byte(1));  // a duplicate: the first one wins
+  EXPECT_EQ(list.IndexOf(Element(5)), 5);
+  list.PopBack();
+  EXPECT_EQ(list.IndexOf(Element(5)), 5);
+  while (list.Count() > 50000) list.PopBack();
+  EXPECT_EQ(list.IndexOf(Element(50000)), -1);
+  EXPECT_EQ(list.IndexOf(Element(49999)), 49999);
+}
+
+}  // namespace
+}  // namespace qel
