@@ -49,9 +49,14 @@ class Machine {
   void WriteSlot(int i, Variant&& value);
   // Position of NAME[k], remembered per call site; -1 when absent. name
   // receives the element's full name when the cache could not answer.
-  int ArraySlot(const ByteString& base, int32_t k, std::vector<ElementCache>& cache, ByteString& name);
+  int ArraySlot(const ByteString& base, int32_t k, ArraySites& cache, ByteString& name);
   // The same from the cache alone; -1 when it cannot answer.
-  int CachedElement(const ByteString& base, int32_t k, std::vector<ElementCache>& cache) const;
+  int CachedElement(const ByteString& base, int32_t k, ArraySites& cache) const {
+    if (fast_ && k >= cache.lo && k <= cache.hi && cache.epoch == calc_.vars_.epoch())
+      return static_cast<int>(cache.offset + k);
+    return CachedSlot(base, k, cache);
+  }
+  int CachedSlot(const ByteString& base, int32_t k, ArraySites& cache) const;
   // --- limits and switches ---
   void SetFast(bool on) { fast_ = on; }
   bool fast() const { return fast_; }

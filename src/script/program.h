@@ -42,6 +42,17 @@ struct ElementCache {
   uint64_t hit = 0;  // stamp at which slot held the element
 };
 
+// Where a site found NAME[k]: elements lo..hi at positions offset + k while
+// the list's epoch stays (appends move no record), so an array filled in
+// order costs nothing per element to remember; other elements one by one.
+struct ArraySites {
+  uint64_t epoch = 0;
+  int32_t lo = 0;
+  int32_t hi = -1;
+  int64_t offset = 0;
+  std::vector<ElementCache> slots;
+};
+
 struct ExprNode;
 struct Procedure;
 using ExprPtr = std::unique_ptr<ExprNode>;
@@ -83,7 +94,7 @@ struct ExprNode {
   // The top of a numeric subtree: the same arithmetic as flat code.
   std::unique_ptr<NumCode> flat;
   mutable NameCache var;
-  mutable std::vector<ElementCache> arraySlots;  // where NAME[k] was, by k
+  mutable ArraySites arraySlots;  // where NAME[k] was, by k
   mutable PathSiteSlot path;  // the element a name that is no variable leads to
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
@@ -130,7 +141,7 @@ struct Stmt {
   std::unique_ptr<IndexList> idx1, idx2;
   std::unique_ptr<ErrorInfo> badFollow;
   mutable NameCache var;
-  mutable std::vector<ElementCache> arraySlots;
+  mutable ArraySites arraySlots;
   mutable PathSiteSlot path;  // the element a target that is no variable leads to
   int slot = -1;  // frame slot of the target, in routines that run in a frame
   // NAME := arithmetic on numbers: may be written in place.

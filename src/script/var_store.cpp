@@ -28,28 +28,44 @@ constexpr int32_t kCachedIndices = 1 << 20;
 
 }  // namespace
 
-int Machine::CachedElement(const ByteString& base, int32_t k, std::vector<ElementCache>& cache) const {
+int Machine::CachedSlot(const ByteString& base, int32_t k, ArraySites& cache) const {
   const TVarList& vars = calc_.vars_;
-  if (!fast_ || k < 0 || static_cast<size_t>(k) >= cache.size()) return -1;
-  ElementCache& c = cache[k];
+  if (!fast_ || k < 0) return -1;
+  if (static_cast<size_t>(k) >= cache.slots.size()) return -1;
+  ElementCache& c = cache.slots[k];
   if (c.hit == vars.stamp()) return c.slot;
   if (c.slot < 0 || c.slot >= vars.Count() || !IsElementName(vars[c.slot].Name, base, k)) return -1;
   c.hit = vars.stamp();
   return c.slot;
 }
 
-int Machine::ArraySlot(const ByteString& base, int32_t k, std::vector<ElementCache>& cache, ByteString& name) {
+int Machine::ArraySlot(const ByteString& base, int32_t k, ArraySites& cache, ByteString& name) {
   if (int s = CachedElement(base, k, cache); s >= 0) return s;
+  const TVarList& vars = calc_.vars_;
+  const bool inRun = fast_ && cache.epoch == vars.epoch() && cache.lo <= cache.hi;
+  if (inRun && k == cache.hi + 1) {
+    // Arrays are mostly filled in order: NAME[k] tends to sit right after
+    // NAME[k-1], and a first pass over one then needs no search.
+    int64_t s = cache.offset + k;
+    if (s < vars.Count() && IsElementName(vars[static_cast<int>(s)].Name, base, k)) {
+      cache.hi = k;
+      return static_cast<int>(s);
+    }
+  }
   char digits[16];
   auto r = std::to_chars(digits, digits + sizeof digits, k);
   name.clear();
   name.reserve(base.size() + static_cast<size_t>(r.ptr - digits) + 2);
   name.append(base).append(1, '[').append(digits, r.ptr).append(1, ']');
-  const TVarList& vars = calc_.vars_;
   int s = vars.IndexOf(name);
-  if (fast_ && s >= 0 && k >= 0 && k < kCachedIndices) {
-    if (cache.size() <= static_cast<size_t>(k)) cache.resize(static_cast<size_t>(k) + 1);
-    cache[k] = ElementCache{s, vars.stamp()};
+  if (!fast_ || s < 0 || k < 0) return s;
+  if (!inRun) {
+    cache.epoch = vars.epoch();
+    cache.lo = cache.hi = k;
+    cache.offset = static_cast<int64_t>(s) - k;
+  } else if (k < kCachedIndices) {
+    if (cache.slots.size() <= static_cast<size_t>(k)) cache.slots.resize(static_cast<size_t>(k) + 1);
+    cache.slots[k] = ElementCache{s, vars.stamp()};
   }
   return s;
 }
