@@ -28,6 +28,7 @@ struct ErrorInfo {
 struct NameCache {
   int slot = -1;
   uint64_t hit = 0;   // stamp at which slot held the name
+  uint64_t hitEpoch = 0;  // epoch at which it did: appends since move no record
   uint64_t miss = 0;  // stamp at which the name was absent
   // The list's epoch and length when the name was last found absent: while
   // the epoch stays, only the records appended since need a look.
@@ -39,7 +40,7 @@ struct NameCache {
 // holds one per element.
 struct ElementCache {
   int slot = -1;
-  uint64_t hit = 0;  // stamp at which slot held the element
+  uint64_t hit = 0;  // epoch at which slot held the element
 };
 
 // Where a site found NAME[k]: elements lo..hi at positions offset + k while
