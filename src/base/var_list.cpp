@@ -39,11 +39,22 @@ bool IsElementName(const ByteString& name, const ByteString& base, int32_t k) {
 }
 
 void ElementName(const ByteString& base, int32_t k, ByteString& out) {
-  char digits[16];
-  auto r = std::to_chars(digits, digits + sizeof digits, k);
-  out.clear();
-  out.reserve(base.size() + static_cast<size_t>(r.ptr - digits) + 2);
-  out.append(base).append(1, '[').append(digits, r.ptr).append(1, ']');
+  // The index part written backwards into a buffer, then one copy.
+  char tail[16];
+  char* p = tail + sizeof tail;
+  *--p = ']';
+  uint32_t u = k < 0 ? 0u - static_cast<uint32_t>(k) : static_cast<uint32_t>(k);
+  do {
+    *--p = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u != 0);
+  if (k < 0) *--p = '-';
+  *--p = '[';
+  const size_t n = static_cast<size_t>(tail + sizeof tail - p);
+  out.resize(base.size() + n);
+  char* o = out.data();
+  std::memcpy(o, base.data(), base.size());
+  std::memcpy(o + base.size(), p, n);
 }
 
 namespace {

@@ -82,6 +82,12 @@ TEST(VarListIndex, LargeArrayFillsAndEmpties) {
   EXPECT_EQ(list.IndexOf(Element(0)), 0);
   EXPECT_EQ(list.IndexOf(Element(99999)), 99999);
   EXPECT_EQ(list.IndexOf(Element(100000)), -1);
+  ByteString name;
+  EXPECT_EQ(list.IndexOfElement("A", 77777, name), 77777);
+  EXPECT_EQ(list.IndexOfElement("A", INT32_MIN, name), -1);
+  EXPECT_EQ(name, "A[-2147483648]");
+  EXPECT_EQ(list.IndexOfElement("A", INT32_MAX, name), -1);
+  EXPECT_EQ(name, "A[2147483647]");
   list.Append(Element(5), Variant::Byte(1));  // a duplicate: the first one wins
   EXPECT_EQ(list.IndexOf(Element(5)), 5);
   list.PopBack();
