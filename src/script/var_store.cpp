@@ -143,6 +143,9 @@ bool Machine::Store(const ByteString& name, Variant&& value, NameCache& cache, P
 
 bool Machine::Create(const ByteString& name, const Variant& value, int& slot, bool checked, PathSiteSlot* site) {
   ScriptEnv* env = calc_.env();
+  // A plain name the running element does not take goes straight to the
+  // list: new variables and array elements skip the walk.
+  if (env && fast_ && !HasDot(name) && !env->MayTake(name)) env = nullptr;
   if (env && (site && fast_ ? env->AssignPathAt(name, value, calc_.vars_, site->get())
                             : env->AssignPath(name, value, calc_.vars_)))
     return true;
