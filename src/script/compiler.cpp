@@ -324,6 +324,7 @@ void Compiler::CompileFor(Stmt& s, TokenRange r) {
   s.bound = CompileUnit(bound.text);
   s.body = ListOf(r.from(bound.next));
   MarkPlainBody(s);
+  s.loop = CompileLoop(s);
 }
 
 void Compiler::CompileWhile(Stmt& s, TokenRange r) {

@@ -162,6 +162,18 @@ class Machine {
   void RunBranch(const StmtList& list);
   void ExecFor(const Stmt& s);
   void PlainFor(const Stmt& s, int64_t first, int64_t last);
+  // One round of a FOR loop the general way; false when the loop ends.
+  bool ForRound(const Stmt& s, int64_t i);
+  void ForRounds(const Stmt& s, int64_t first, int64_t last);
+  // loops run as register code (loop_run.cpp)
+  void CompiledFor(const Stmt& s, int64_t first, int64_t last);
+  bool BindLoop(const LoopCode& code);
+  int RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t step);
+  bool LoopElement(const LoopCode::Ins& in, const Num* regs, Num& out);
+  bool LoopStore(const LoopCode::Ins& in, const Num* regs);
+  void StoreLoopVars(const LoopCode& code);
+  void FinishRound(const LoopCode& code, size_t from);
+  void RunStatement(const Stmt& s);
   void ExecWhile(const Stmt& s);
   void ExecRepeat(const Stmt& s);
   void ExecCase(const Stmt& s);
