@@ -56,9 +56,31 @@ class LoopCompiler {
     return true;
   }
 
+  // A path may step through a script variable: none of the code's may be
+  // one, since the code keeps their values in registers.
+  bool PathsAvoidVariables() const {
+    auto avoids = [&](const ByteString& path) {
+      for (const ByteString& name : code_.names) {
+        size_t at = 0;
+        while ((at = path.find(name, at)) != ByteString::npos) {
+          const size_t end = at + name.size();
+          if ((at == 0 || path[at - 1] == '.') && (end == path.size() || path[end] == '.')) return false;
+          ++at;
+        }
+      }
+      return true;
+    };
+    for (const ExprNode* n : code_.pathReads)
+      if (!avoids(n->name)) return false;
+    for (const Stmt* s : code_.pathWrites)
+      if (!avoids(s->target)) return false;
+    return true;
+  }
+
   // Numbers the registers once every constant and variable is known.
   bool Finish(const ByteString& counterName) {
     const uint16_t counter = Variable(counterName);
+    if (!PathsAvoidVariables()) return false;
     code_.written[counter - kVar] = true;
     const size_t first = consts_.size(), temps = first + code_.names.size();
     if (temps + maxTemps_ > UINT16_MAX) return false;
@@ -101,6 +123,16 @@ class LoopCompiler {
 
   bool Assign(const Stmt& s, uint8_t steps) {
     const ExprNode& root = *s.expr.root;
+    if (!s.idx1 && HasDot(s.target)) {
+      uint16_t value = Temp();
+      if (!Value(root, value, 0)) return false;
+      LoopCode::Ins in{LoopCode::kStorePath};
+      in.b = value;
+      in.target = &s;
+      in.steps = steps;
+      code_.pathWrites.push_back(&s);
+      return Emit(in);
+    }
     if (!s.idx1) {
       const uint16_t target = Variable(s.target);
       code_.written[target - kVar] = true;
@@ -133,6 +165,7 @@ class LoopCompiler {
       return Emit(in);
     }
     if (n.op == Op::Var && n.idx1) return Element(n, out, steps);
+    if (n.op == Op::Var && HasDot(n.name)) return Path(n, out, steps);
     uint16_t a;
     if (!Operand(n, a)) return false;
     LoopCode::Ins in{LoopCode::kMove};
@@ -152,6 +185,10 @@ class LoopCompiler {
         return consts_.size() < kVar;
       }
       case Op::Var:
+        if (!n.idx1 && HasDot(n.name)) {
+          r = Temp();
+          return Path(n, r, 0);
+        }
         if (!n.idx1) {
           r = Variable(n.name);
           return true;
@@ -172,6 +209,15 @@ class LoopCompiler {
     in.out = out;
     in.steps = steps;
     code_.arrayReads.push_back(&n);
+    return Emit(in);
+  }
+
+  bool Path(const ExprNode& n, uint16_t out, uint8_t steps) {
+    LoopCode::Ins in{LoopCode::kPath};
+    in.node = &n;
+    in.out = out;
+    in.steps = steps;
+    code_.pathReads.push_back(&n);
     return Emit(in);
   }
 

@@ -28,6 +28,8 @@ struct LoopCode {
     kMove,          // out := a
     kElement,       // out := NAME[a + offset]
     kStoreElement,  // NAME[a + offset] := b
+    kPath,          // out := an element's property or variable, by its remembered path
+    kStorePath,     // the same := b
     kJumpUnless,    // a is a Boolean: on False jump, else go on
     kJump,
     kCase,          // a is an Integer: jump to the branch whose labels hold it
@@ -40,8 +42,8 @@ struct LoopCode {
     uint16_t a = 0, b = 0, out = 0;
     int32_t offset = 0;  // index offset, or jump target
     int32_t table = -1;  // CASE table
-    const ExprNode* node = nullptr;  // element read
-    const Stmt* target = nullptr;    // element write
+    const ExprNode* node = nullptr;  // element or path read
+    const Stmt* target = nullptr;    // element or path write
   };
   struct CaseRange {
     int32_t lo, hi, pc;
@@ -63,6 +65,9 @@ struct LoopCode {
   // Arrays read or written: their names must not be variables.
   std::vector<const ExprNode*> arrayReads;
   std::vector<const Stmt*> arrayWrites;
+  // Dotted names that lead into the element tree: they must not be variables.
+  std::vector<const ExprNode*> pathReads;
+  std::vector<const Stmt*> pathWrites;
   uint16_t counter = 0;  // register of the control variable
   uint16_t registers = 0;
   int maxSteps = 0;    // most steps one round's statements can take

@@ -108,6 +108,10 @@ bool Machine::BindLoop(const LoopCode& code) {
     if (FindSlot(n->name, n->var) >= 0) return false;
   for (const Stmt* s : code.arrayWrites)
     if (FindSlot(s->target, s->var) >= 0) return false;
+  for (const ExprNode* n : code.pathReads)
+    if (FindSlot(n->name, n->var) >= 0) return false;
+  for (const Stmt* s : code.pathWrites)
+    if (FindSlot(s->target, s->var) >= 0) return false;
   return true;
 }
 
@@ -197,6 +201,16 @@ int Machine::RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t
         case LoopCode::kMove: regs[p->out] = regs[p->a]; break;
         case LoopCode::kElement: ok = LoopElement(*p, regs, regs[p->out]); break;
         case LoopCode::kStoreElement: ok = LoopStore(*p, regs); break;
+        case LoopCode::kPath: {
+          Num v;
+          ok = PathNum(*p->node, v);
+          if (ok) regs[p->out] = v;
+          break;
+        }
+        case LoopCode::kStorePath:
+          // A Boolean from a variable is written the general way.
+          ok = regs[p->b].kind != VarKind::Boolean && PathInPlace(*p->target, regs[p->b]);
+          break;
         case LoopCode::kJumpUnless: {
           const Num& c = regs[p->a];
           if (c.kind != VarKind::Boolean) {

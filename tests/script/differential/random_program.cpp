@@ -325,8 +325,10 @@ class Generator {
   }
 
   std::string NumericTarget(const std::string& i) {
-    switch (c_.Below(6)) {
+    const char* const paths[] = {"SELF.RX", "KNOB.RX", "SELF.V1", "KNOB.ORDER", "SELF.X", "NOPE.X", "KNOB.V2"};
+    switch (c_.Below(7)) {
       case 0: return i;
+      case 6: return Pick(paths);
       case 1: return "ARR[" + i + (c_.Chance(50) ? "]" : " - 1]");
       case 2: return Pick(kScalars);
       default: return Pick(kNumeric);
