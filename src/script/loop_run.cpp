@@ -28,6 +28,34 @@ inline bool SameNum(const Num& a, const Variant& v) {
   return true;
 }
 
+inline bool IsInt(const Num& n) { return n.kind == VarKind::Integer || n.kind == VarKind::Int64; }
+
+// Integers of which at least one is an Int64: what the shared rules give,
+// with 64-bit overflow left to the general ones.
+template <LoopCode::Kind K>
+bool WidePair(const Ins& in, const Num& l, const Num& r, Num& o) {
+  const int64_t x = l.i, y = r.i;
+  int64_t v;
+  switch (K) {
+    case LoopCode::kAdd: if (__builtin_add_overflow(x, y, &v)) return false; break;
+    case LoopCode::kSub: if (__builtin_sub_overflow(x, y, &v)) return false; break;
+    case LoopCode::kMul: if (__builtin_mul_overflow(x, y, &v)) return false; break;
+    case LoopCode::kAnd: v = x & y; break;
+    case LoopCode::kOr: v = x | y; break;
+    case LoopCode::kXor: v = x ^ y; break;
+    case LoopCode::kLess: o.kind = VarKind::Boolean; o.i = x < y; return true;
+    case LoopCode::kGreater: o.kind = VarKind::Boolean; o.i = x > y; return true;
+    case LoopCode::kLessEq: o.kind = VarKind::Boolean; o.i = x <= y; return true;
+    case LoopCode::kGreaterEq: o.kind = VarKind::Boolean; o.i = x >= y; return true;
+    case LoopCode::kEqual: o.kind = VarKind::Boolean; o.i = x == y; return true;
+    case LoopCode::kNotEqual: o.kind = VarKind::Boolean; o.i = x != y; return true;
+    default: return OtherPair(in, l, r, o);
+  }
+  o.kind = VarKind::Int64;
+  o.i = v;
+  return true;
+}
+
 // One operator on two registers: Integer and Float pairs inline, exactly as
 // the shared rules compute them, every other pair through those rules.
 template <LoopCode::Kind K>
@@ -83,6 +111,7 @@ template <LoopCode::Kind K>
     o.kind = VarKind::Float;
     return true;
   }
+  if (IsInt(l) && IsInt(r)) return WidePair<K>(in, l, r, o);
   return OtherPair(in, l, r, o);
 }
 
@@ -141,8 +170,12 @@ bool Machine::LoopElement(const Ins& in, const Num* regs, Num& out) {
     slot = ArraySlot(n.name, static_cast<int32_t>(k), n.arraySlots, name);
     if (slot < 0) return false;
   }
+  // Loops mostly walk an array in order: ask for the records a few rounds
+  // ahead, which a walk over a large array otherwise waits for.
+  const TVarList& vars = calc_.vars_;
+  if (slot + 8 < vars.Count()) __builtin_prefetch(&vars[slot + 8].Value);
   Num v;
-  if (!ToNum(calc_.vars_[slot].Value, v)) return false;
+  if (!ToNum(vars[slot].Value, v)) return false;
   out = v;
   return true;
 }
