@@ -338,6 +338,7 @@ void Compiler::CompileWhile(Stmt& s, TokenRange r) {
   s.expr = CompileUnit(cond.text);
   s.body = ListOf(r.from(cond.next));
   MarkPlainBody(s);
+  s.loop = CompileLoop(s);
 }
 
 void Compiler::CompileRepeat(Stmt& s, TokenRange r) {

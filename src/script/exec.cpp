@@ -526,12 +526,23 @@ void Machine::PlainFor(const Stmt& s, int64_t i, int64_t last) {
 }
 
 void Machine::ExecWhile(const Stmt& s) {
-  while (true) {
-    bool c;
-    if (!Condition(s.expr, c) || !c) return;
-    LoopRound(s);
-    if (!LoopContinues(s)) return;
+  if (fast_ && s.loop) {
+    CompiledWhile(s);
+    return;
   }
+  WhileRounds(s);
+}
+
+void Machine::WhileRounds(const Stmt& s) {
+  while (WhileRound(s)) {
+  }
+}
+
+bool Machine::WhileRound(const Stmt& s) {
+  bool c;
+  if (!Condition(s.expr, c) || !c) return false;
+  LoopRound(s);
+  return LoopContinues(s);
 }
 
 void Machine::ExecRepeat(const Stmt& s) {

@@ -77,11 +77,22 @@ class LoopCompiler {
     return true;
   }
 
+  // A WHILE loop's condition, tested before each round.
+  bool Test(const ExprUnit& u) {
+    stmt_ = LoopCode::kTest;
+    uint16_t cond;
+    if (!Condition(u, cond)) return false;
+    LoopCode::Ins in{LoopCode::kLoopUnless};
+    in.a = cond;
+    in.steps = static_cast<uint8_t>(code_.blockSteps);
+    return Emit(in);
+  }
+
   // Numbers the registers once every constant and variable is known.
-  bool Finish(const ByteString& counterName) {
-    const uint16_t counter = Variable(counterName);
+  bool Finish(const ByteString* counterName) {
+    const uint16_t counter = counterName ? Variable(*counterName) : 0;
     if (!PathsAvoidVariables()) return false;
-    code_.written[counter - kVar] = true;
+    if (counterName) code_.written[counter - kVar] = true;
     const size_t first = consts_.size(), temps = first + code_.names.size();
     if (temps + maxTemps_ > UINT16_MAX) return false;
     auto final = [&](uint16_t r) {
@@ -340,7 +351,7 @@ class LoopCompiler {
 }  // namespace
 
 std::unique_ptr<LoopCode> CompileLoop(const Stmt& loop) {
-  if (loop.kind != St::For || !loop.body) return nullptr;
+  if ((loop.kind != St::For && loop.kind != St::While) || !loop.body) return nullptr;
   const StmtList* list = loop.body.get();
   int blockSteps = 0;
   if (list->items.size() == 1 && list->items[0].kind == St::Block && !list->items[0].hasLabel) {
@@ -350,8 +361,10 @@ std::unique_ptr<LoopCode> CompileLoop(const Stmt& loop) {
   if (list->items.empty()) return nullptr;
   auto code = std::make_unique<LoopCode>();
   code->blockSteps = blockSteps;
+  code->counted = loop.kind == St::For;
   LoopCompiler compiler(*code);
-  if (!compiler.Body(*list) || !compiler.Finish(loop.target)) return nullptr;
+  if (!code->counted && !compiler.Test(loop.expr)) return nullptr;
+  if (!compiler.Body(*list) || !compiler.Finish(code->counted ? &loop.target : nullptr)) return nullptr;
   return code;
 }
 

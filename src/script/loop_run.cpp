@@ -201,25 +201,31 @@ bool Machine::LoopStore(const Ins& in, const Num* regs) {
 // Rounds from i on until the loop ends (kLoopDone), the step budget could
 // run out within a round (kLoopBudget), or an instruction gives up (its
 // index). i is the round that did not finish; the steps of its finished
-// statements are counted.
+// statements are counted. A WHILE loop's code ignores i.
 int Machine::RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t step) {
   Num* const regs = code.regs.data();
   const Ins* const first = code.ins.data();
   const Ins* const end = first + code.ins.size();
   const uint64_t roundSteps = static_cast<uint64_t>(code.maxSteps + code.blockSteps + 1);
   const bool down = step < 0;
-  Num& counter = regs[code.counter];
+  Num* const counter = code.counted ? regs + code.counter : nullptr;
   uint64_t steps = steps_;
   int64_t n = i;
   int result = kLoopDone;
-  for (; down ? n >= last : n <= last; n += step) {
-    if (steps + roundSteps > budget_) {
+  for (;; n += step) {
+    if (code.counted) {
+      if (down ? n < last : n > last) break;
+      if (steps + roundSteps > budget_) {
+        result = kLoopBudget;
+        break;
+      }
+      counter->kind = VarKind::Integer;
+      counter->i = n;
+      steps += static_cast<uint64_t>(code.blockSteps);
+    } else if (steps + roundSteps > budget_) {
       result = kLoopBudget;
       break;
     }
-    counter.kind = VarKind::Integer;
-    counter.i = n;
-    steps += static_cast<uint64_t>(code.blockSteps);
     const Ins* p = first;
     while (p != end) {
       bool ok = true;
@@ -244,6 +250,15 @@ int Machine::RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t
           // A Boolean from a variable is written the general way.
           ok = regs[p->b].kind != VarKind::Boolean && PathInPlace(*p->target, regs[p->b]);
           break;
+        case LoopCode::kLoopUnless: {
+          const Num& c = regs[p->a];
+          if (c.kind != VarKind::Boolean) {
+            ok = false;
+            break;
+          }
+          if (!c.i) goto stop;
+          break;
+        }
         case LoopCode::kJumpUnless: {
           const Num& c = regs[p->a];
           if (c.kind != VarKind::Boolean) {
@@ -312,9 +327,9 @@ void Machine::FinishRound(const LoopCode& code, size_t from) {
   blockLevel_ -= levels;
 }
 
-// A FOR loop with loop code: the code runs the rounds while it can. A round
-// it gives up on is finished the general way and the code tries again; a
-// loop where that keeps happening goes on the general way.
+// A loop with loop code: the code runs the rounds while it can. A round it
+// gives up on is finished the general way and the code tries again; a loop
+// where that keeps happening goes on the general way.
 void Machine::CompiledFor(const Stmt& s, int64_t i, int64_t last) {
   const LoopCode& code = *s.loop;
   const int64_t step = s.downto ? -1 : 1;
@@ -343,6 +358,35 @@ void Machine::CompiledFor(const Stmt& s, int64_t i, int64_t last) {
       if (!LoopContinues(s)) return;
     }
     i += step;
+  }
+}
+
+void Machine::CompiledWhile(const Stmt& s) {
+  const LoopCode& code = *s.loop;
+  uint64_t rounds = 0, misses = 0;
+  while (true) {
+    if (misses * 16 > rounds + 64) {
+      WhileRounds(s);
+      return;
+    }
+    if (calc_.OnStep || calc_.StopRequested || failed() || !BindLoop(code)) {
+      ++misses;
+      if (!WhileRound(s)) return;
+      continue;
+    }
+    int64_t count = 0;
+    const int stop = RunLoopCode(code, count, INT64_MAX, 1);
+    rounds += static_cast<uint64_t>(count);
+    StoreLoopVars(code);
+    if (stop == kLoopDone) return;
+    ++misses;
+    const uint16_t stmt = stop == kLoopBudget ? LoopCode::kTest : code.ins[static_cast<size_t>(stop)].stmt;
+    if (stmt == LoopCode::kTest) {
+      if (!WhileRound(s)) return;
+    } else {
+      FinishRound(code, stmt);
+      if (!LoopContinues(s)) return;
+    }
   }
 }
 

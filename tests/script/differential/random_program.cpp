@@ -316,12 +316,23 @@ class Generator {
     if (c_.Chance(10)) s += "ARR[2] := 'ab'; ";
     const bool down = c_.Chance(20);
     const int length = c_.Chance(15) ? 200 + c_.Below(5000) : c_.Below(6);
-    s += "FOR " + i + " := " + (down ? std::to_string(length) : std::to_string(c_.Below(3))) +
-         (down ? " DOWNTO " : " TO ") + (down ? std::to_string(c_.Below(3)) : std::to_string(length)) + " DO ";
+    const bool loopWhile = c_.Chance(25);
+    if (loopWhile) {
+      // Conditions that turn non-Boolean or fail now and then.
+      std::string test = i + (c_.Chance(80) ? " < " : " <> ") + std::to_string(length);
+      if (c_.Chance(15)) test = "(" + test + ") AND (" + NumExpr(1) + " " + kBinary[10 + c_.Below(6)] + " " +
+                                NumExpr(1) + ")";
+      if (c_.Chance(5)) test = Pick(kNumeric);
+      s += "WHILE " + test + " DO ";
+    } else {
+      s += "FOR " + i + " := " + (down ? std::to_string(length) : std::to_string(c_.Below(3))) +
+           (down ? " DOWNTO " : " TO ") + (down ? std::to_string(c_.Below(3)) : std::to_string(length)) + " DO ";
+    }
     const int count = 1 + c_.Below(4);
     std::string body;
     for (int k = 0; k < count; ++k) body += (k ? "; " : "") + NumericStatement(i, true);
-    return s + (count == 1 && c_.Chance(50) ? body : "BEGIN " + body + " END");
+    if (loopWhile) body += "; " + i + " := " + i + " + " + (c_.Chance(90) ? "1" : "0.5");
+    return s + (count == 1 && c_.Chance(50) && !loopWhile ? body : "BEGIN " + body + " END");
   }
 
   std::string NumericTarget(const std::string& i) {
