@@ -352,6 +352,7 @@ void Compiler::CompileRepeat(Stmt& s, TokenRange r) {
   s.body = ListOf(body.text);
   s.expr = CompileUnit(r.from(body.next));
   MarkPlainBody(s);
+  s.loop = CompileLoop(s);
 }
 
 void Compiler::CompileFlow(Stmt& s, TokenRange r) {

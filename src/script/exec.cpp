@@ -546,12 +546,23 @@ bool Machine::WhileRound(const Stmt& s) {
 }
 
 void Machine::ExecRepeat(const Stmt& s) {
-  while (true) {
-    LoopRound(s);
-    if (!LoopContinues(s)) return;
-    bool c;
-    if (!Condition(s.expr, c) || c) return;
+  if (fast_ && s.loop) {
+    CompiledRepeat(s);
+    return;
   }
+  RepeatRounds(s);
+}
+
+void Machine::RepeatRounds(const Stmt& s) {
+  while (RepeatRound(s)) {
+  }
+}
+
+bool Machine::RepeatRound(const Stmt& s) {
+  LoopRound(s);
+  if (!LoopContinues(s)) return false;
+  bool c;
+  return Condition(s.expr, c) && !c;
 }
 
 bool Machine::CaseMatches(const CaseLabel& label, const Variant& selector, bool& error) {

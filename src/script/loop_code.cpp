@@ -77,14 +77,21 @@ class LoopCompiler {
     return true;
   }
 
-  // A WHILE loop's condition, tested before each round.
-  bool Test(const ExprUnit& u) {
+  // A WHILE loop's condition, tested before each round, or an UNTIL
+  // condition after it, once the loop's own step is counted.
+  bool Test(const ExprUnit& u, bool until) {
     stmt_ = LoopCode::kTest;
+    temps_ = 0;
+    if (until) {
+      LoopCode::Ins count{LoopCode::kCount};
+      count.steps = 1;
+      if (!Emit(count)) return false;
+    }
     uint16_t cond;
     if (!Condition(u, cond)) return false;
-    LoopCode::Ins in{LoopCode::kLoopUnless};
+    LoopCode::Ins in{until ? LoopCode::kLoopIf : LoopCode::kLoopUnless};
     in.a = cond;
-    in.steps = static_cast<uint8_t>(code_.blockSteps);
+    in.steps = until ? 0 : static_cast<uint8_t>(code_.blockSteps);
     return Emit(in);
   }
 
@@ -351,7 +358,7 @@ class LoopCompiler {
 }  // namespace
 
 std::unique_ptr<LoopCode> CompileLoop(const Stmt& loop) {
-  if ((loop.kind != St::For && loop.kind != St::While) || !loop.body) return nullptr;
+  if ((loop.kind != St::For && loop.kind != St::While && loop.kind != St::Repeat) || !loop.body) return nullptr;
   const StmtList* list = loop.body.get();
   int blockSteps = 0;
   if (list->items.size() == 1 && list->items[0].kind == St::Block && !list->items[0].hasLabel) {
@@ -361,10 +368,12 @@ std::unique_ptr<LoopCode> CompileLoop(const Stmt& loop) {
   if (list->items.empty()) return nullptr;
   auto code = std::make_unique<LoopCode>();
   code->blockSteps = blockSteps;
-  code->counted = loop.kind == St::For;
+  code->shape = loop.kind == St::For ? LoopCode::kFor : loop.kind == St::While ? LoopCode::kWhile : LoopCode::kRepeat;
   LoopCompiler compiler(*code);
-  if (!code->counted && !compiler.Test(loop.expr)) return nullptr;
-  if (!compiler.Body(*list) || !compiler.Finish(code->counted ? &loop.target : nullptr)) return nullptr;
+  if (code->shape == LoopCode::kWhile && !compiler.Test(loop.expr, false)) return nullptr;
+  if (!compiler.Body(*list)) return nullptr;
+  if (code->shape == LoopCode::kRepeat && !compiler.Test(loop.expr, true)) return nullptr;
+  if (!compiler.Finish(code->shape == LoopCode::kFor ? &loop.target : nullptr)) return nullptr;
   return code;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// FOR and WHILE loops whose bodies are arithmetic on numbers, compiled once into
+// FOR, WHILE and REPEAT loops whose bodies are arithmetic on numbers, compiled once into
 // register code: the control variable and every plain variable of the body
 // live in registers while the loop runs, and are written back to the
 // variable list when it ends or when an instruction meets something the
@@ -32,6 +32,8 @@ struct LoopCode {
     kStorePath,     // the same := b
     kJumpUnless,    // a is a Boolean: on False jump, else go on
     kLoopUnless,    // a is a Boolean: on False the loop ends, else its body runs
+    kLoopIf,        // a is a Boolean: on True the loop ends, else the next round starts
+    kCount,         // only counts its steps
     kJump,
     kCase,          // a is an Integer: jump to the branch whose labels hold it
   };
@@ -55,9 +57,10 @@ struct LoopCode {
     int32_t endPc = 0;
   };
 
-  // Instructions of a WHILE condition belong to no statement of the body.
+  // Instructions of a WHILE or UNTIL condition belong to no statement of
+  // the body.
   static constexpr uint16_t kTest = 0xFFFF;
-  bool counted = true;  // a FOR loop: the control variable is set each round
+  enum Shape : uint8_t { kFor, kWhile, kRepeat } shape = kFor;
 
   std::vector<Ins> ins;
   std::vector<CaseTable> cases;
@@ -86,7 +89,7 @@ struct LoopCode {
   uint16_t firstVar() const { return static_cast<uint16_t>(consts.size()); }
 };
 
-// The loop code of a FOR or WHILE statement, or null when it has anything
+// The loop code of a FOR, WHILE or REPEAT statement, or null when it has anything
 // else than assignments of arithmetic, IF and CASE over such assignments.
 std::unique_ptr<LoopCode> CompileLoop(const Stmt& loop);
 

@@ -201,31 +201,32 @@ bool Machine::LoopStore(const Ins& in, const Num* regs) {
 // Rounds from i on until the loop ends (kLoopDone), the step budget could
 // run out within a round (kLoopBudget), or an instruction gives up (its
 // index). i is the round that did not finish; the steps of its finished
-// statements are counted. A WHILE loop's code ignores i.
+// statements are counted. The code of WHILE and REPEAT ignores i.
 int Machine::RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t step) {
   Num* const regs = code.regs.data();
   const Ins* const first = code.ins.data();
   const Ins* const end = first + code.ins.size();
   const uint64_t roundSteps = static_cast<uint64_t>(code.maxSteps + code.blockSteps + 1);
   const bool down = step < 0;
-  Num* const counter = code.counted ? regs + code.counter : nullptr;
+  const bool counted = code.shape == LoopCode::kFor;
+  Num* const counter = counted ? regs + code.counter : nullptr;
+  // REPEAT counts the loop's step itself, before its condition.
+  const uint64_t roundEnd = code.shape == LoopCode::kRepeat ? 0 : 1;
   uint64_t steps = steps_;
   int64_t n = i;
   int result = kLoopDone;
   for (;; n += step) {
-    if (code.counted) {
-      if (down ? n < last : n > last) break;
-      if (steps + roundSteps > budget_) {
-        result = kLoopBudget;
-        break;
-      }
-      counter->kind = VarKind::Integer;
-      counter->i = n;
-      steps += static_cast<uint64_t>(code.blockSteps);
-    } else if (steps + roundSteps > budget_) {
+    if (counted && (down ? n < last : n > last)) break;
+    if (steps + roundSteps > budget_) {
       result = kLoopBudget;
       break;
     }
+    if (counted) {
+      counter->kind = VarKind::Integer;
+      counter->i = n;
+    }
+    // A WHILE loop's block opens once its condition holds.
+    if (code.shape != LoopCode::kWhile) steps += static_cast<uint64_t>(code.blockSteps);
     const Ins* p = first;
     while (p != end) {
       bool ok = true;
@@ -259,6 +260,16 @@ int Machine::RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t
           if (!c.i) goto stop;
           break;
         }
+        case LoopCode::kLoopIf: {
+          const Num& c = regs[p->a];
+          if (c.kind != VarKind::Boolean) {
+            ok = false;
+            break;
+          }
+          if (c.i) goto stop;
+          break;
+        }
+        case LoopCode::kCount: break;
         case LoopCode::kJumpUnless: {
           const Num& c = regs[p->a];
           if (c.kind != VarKind::Boolean) {
@@ -302,7 +313,7 @@ int Machine::RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t
       steps += p->steps;
       ++p;
     }
-    ++steps;  // the loop's own step after each round
+    steps += roundEnd;  // the loop's own step after each round
   }
 stop:
   i = n;
@@ -387,6 +398,39 @@ void Machine::CompiledWhile(const Stmt& s) {
       FinishRound(code, stmt);
       if (!LoopContinues(s)) return;
     }
+  }
+}
+
+void Machine::CompiledRepeat(const Stmt& s) {
+  const LoopCode& code = *s.loop;
+  uint64_t rounds = 0, misses = 0;
+  while (true) {
+    if (misses * 16 > rounds + 64) {
+      RepeatRounds(s);
+      return;
+    }
+    if (calc_.OnStep || calc_.StopRequested || failed() || !BindLoop(code)) {
+      ++misses;
+      if (!RepeatRound(s)) return;
+      continue;
+    }
+    int64_t count = 0;
+    const int stop = RunLoopCode(code, count, INT64_MAX, 1);
+    rounds += static_cast<uint64_t>(count);
+    StoreLoopVars(code);
+    if (stop == kLoopDone) return;
+    ++misses;
+    if (stop == kLoopBudget) {
+      if (!RepeatRound(s)) return;
+      continue;
+    }
+    const uint16_t stmt = code.ins[static_cast<size_t>(stop)].stmt;
+    if (stmt != LoopCode::kTest) {
+      FinishRound(code, stmt);
+      if (!LoopContinues(s)) return;
+    }
+    bool c;
+    if (!Condition(s.expr, c) || c) return;
   }
 }
 

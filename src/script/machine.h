@@ -170,6 +170,9 @@ class Machine {
   void CompiledWhile(const Stmt& s);
   bool WhileRound(const Stmt& s);
   void WhileRounds(const Stmt& s);
+  void CompiledRepeat(const Stmt& s);
+  bool RepeatRound(const Stmt& s);
+  void RepeatRounds(const Stmt& s);
   bool BindLoop(const LoopCode& code);
   int RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t step);
   bool LoopElement(const LoopCode::Ins& in, const Num* regs, Num& out);

@@ -317,6 +317,16 @@ class Generator {
     const bool down = c_.Chance(20);
     const int length = c_.Chance(15) ? 200 + c_.Below(5000) : c_.Below(6);
     const bool loopWhile = c_.Chance(25);
+    const bool loopRepeat = !loopWhile && c_.Chance(20);
+    if (loopRepeat) {
+      const int count = 1 + c_.Below(3);
+      std::string body;
+      for (int k = 0; k < count; ++k) body += NumericStatement(i, true) + "; ";
+      body += i + " := " + i + " + " + (c_.Chance(90) ? "1" : "0.5");
+      std::string test = i + (c_.Chance(80) ? " >= " : " = ") + std::to_string(length);
+      if (c_.Chance(10)) test = Pick(kNumeric);
+      return s + "REPEAT " + (c_.Chance(30) ? "BEGIN " + body + " END" : body) + " UNTIL " + test;
+    }
     if (loopWhile) {
       // Conditions that turn non-Boolean or fail now and then.
       std::string test = i + (c_.Chance(80) ? " < " : " <> ") + std::to_string(length);
