@@ -454,7 +454,7 @@ void Machine::ExecFor(const Stmt& s) {
     return;
   }
   if (fast_ && s.loop) {
-    CompiledFor(s, *start, *bound);
+    RunLoop(s, *start, *bound);
     return;
   }
   ForRounds(s, *start, *bound);
@@ -527,13 +527,9 @@ void Machine::PlainFor(const Stmt& s, int64_t i, int64_t last) {
 
 void Machine::ExecWhile(const Stmt& s) {
   if (fast_ && s.loop) {
-    CompiledWhile(s);
+    RunLoop(s, 0, 0);
     return;
   }
-  WhileRounds(s);
-}
-
-void Machine::WhileRounds(const Stmt& s) {
   while (WhileRound(s)) {
   }
 }
@@ -547,13 +543,9 @@ bool Machine::WhileRound(const Stmt& s) {
 
 void Machine::ExecRepeat(const Stmt& s) {
   if (fast_ && s.loop) {
-    CompiledRepeat(s);
+    RunLoop(s, 0, 0);
     return;
   }
-  RepeatRounds(s);
-}
-
-void Machine::RepeatRounds(const Stmt& s) {
   while (RepeatRound(s)) {
   }
 }

@@ -11,6 +11,8 @@ namespace {
 
 constexpr int kLoopDone = -1;    // every round ran
 constexpr int kLoopBudget = -2;  // the next round could pass the step budget
+// A round the code did not start.
+constexpr uint16_t kWholeRound = 0xFFFE;
 
 using Ins = LoopCode::Ins;
 
@@ -338,99 +340,58 @@ void Machine::FinishRound(const LoopCode& code, size_t from) {
   blockLevel_ -= levels;
 }
 
+// The general way from where the code stopped in round i: the whole round,
+// the rest of it from the body's statement `from`, or from the loop's
+// condition (kTest); then whether the loop goes on.
+bool Machine::GeneralRound(const Stmt& s, int64_t i, uint16_t from) {
+  const LoopCode& code = *s.loop;
+  switch (code.shape) {
+    case LoopCode::kFor:
+      if (from == kWholeRound) return ForRound(s, i);
+      break;
+    case LoopCode::kWhile:
+      if (from == kWholeRound || from == LoopCode::kTest) return WhileRound(s);
+      break;
+    case LoopCode::kRepeat:
+      if (from == kWholeRound) return RepeatRound(s);
+      break;
+  }
+  if (from != LoopCode::kTest) {
+    FinishRound(code, from);
+    if (!LoopContinues(s)) return false;
+  }
+  if (code.shape != LoopCode::kRepeat) return true;
+  bool c;
+  return Condition(s.expr, c) && !c;
+}
+
 // A loop with loop code: the code runs the rounds while it can. A round it
 // gives up on is finished the general way and the code tries again; a loop
-// where that keeps happening goes on the general way.
-void Machine::CompiledFor(const Stmt& s, int64_t i, int64_t last) {
+// where that keeps happening goes on the general way. Only FOR loops count
+// their rounds in i .. last.
+void Machine::RunLoop(const Stmt& s, int64_t i, int64_t last) {
   const LoopCode& code = *s.loop;
+  const bool counted = code.shape == LoopCode::kFor;
   const int64_t step = s.downto ? -1 : 1;
   uint64_t rounds = 0, misses = 0;
-  while (s.downto ? i >= last : i <= last) {
+  while (!counted || (s.downto ? i >= last : i <= last)) {
     if (misses * 16 > rounds + 64) {
-      ForRounds(s, i, last);
+      if (counted) ForRounds(s, i, last);
+      else while (GeneralRound(s, i, kWholeRound)) {}
       return;
     }
-    if (calc_.OnStep || calc_.StopRequested || failed() || !BindLoop(code)) {
-      ++misses;
-      if (!ForRound(s, i)) return;
-      i += step;
-      continue;
+    uint16_t from = kWholeRound;
+    if (!calc_.OnStep && !calc_.StopRequested && !failed() && BindLoop(code)) {
+      const int64_t start = i;
+      const int stop = RunLoopCode(code, i, last, step);
+      rounds += static_cast<uint64_t>((i - start) * step);
+      StoreLoopVars(code);
+      if (stop == kLoopDone) return;
+      if (stop >= 0) from = code.ins[static_cast<size_t>(stop)].stmt;
     }
-    const int64_t from = i;
-    const int stop = RunLoopCode(code, i, last, step);
-    rounds += static_cast<uint64_t>((i - from) * step);
-    StoreLoopVars(code);
-    if (stop == kLoopDone) return;
     ++misses;
-    if (stop == kLoopBudget) {
-      if (!ForRound(s, i)) return;
-    } else {
-      FinishRound(code, code.ins[static_cast<size_t>(stop)].stmt);
-      if (!LoopContinues(s)) return;
-    }
+    if (!GeneralRound(s, i, from)) return;
     i += step;
-  }
-}
-
-void Machine::CompiledWhile(const Stmt& s) {
-  const LoopCode& code = *s.loop;
-  uint64_t rounds = 0, misses = 0;
-  while (true) {
-    if (misses * 16 > rounds + 64) {
-      WhileRounds(s);
-      return;
-    }
-    if (calc_.OnStep || calc_.StopRequested || failed() || !BindLoop(code)) {
-      ++misses;
-      if (!WhileRound(s)) return;
-      continue;
-    }
-    int64_t count = 0;
-    const int stop = RunLoopCode(code, count, INT64_MAX, 1);
-    rounds += static_cast<uint64_t>(count);
-    StoreLoopVars(code);
-    if (stop == kLoopDone) return;
-    ++misses;
-    const uint16_t stmt = stop == kLoopBudget ? LoopCode::kTest : code.ins[static_cast<size_t>(stop)].stmt;
-    if (stmt == LoopCode::kTest) {
-      if (!WhileRound(s)) return;
-    } else {
-      FinishRound(code, stmt);
-      if (!LoopContinues(s)) return;
-    }
-  }
-}
-
-void Machine::CompiledRepeat(const Stmt& s) {
-  const LoopCode& code = *s.loop;
-  uint64_t rounds = 0, misses = 0;
-  while (true) {
-    if (misses * 16 > rounds + 64) {
-      RepeatRounds(s);
-      return;
-    }
-    if (calc_.OnStep || calc_.StopRequested || failed() || !BindLoop(code)) {
-      ++misses;
-      if (!RepeatRound(s)) return;
-      continue;
-    }
-    int64_t count = 0;
-    const int stop = RunLoopCode(code, count, INT64_MAX, 1);
-    rounds += static_cast<uint64_t>(count);
-    StoreLoopVars(code);
-    if (stop == kLoopDone) return;
-    ++misses;
-    if (stop == kLoopBudget) {
-      if (!RepeatRound(s)) return;
-      continue;
-    }
-    const uint16_t stmt = code.ins[static_cast<size_t>(stop)].stmt;
-    if (stmt != LoopCode::kTest) {
-      FinishRound(code, stmt);
-      if (!LoopContinues(s)) return;
-    }
-    bool c;
-    if (!Condition(s.expr, c) || c) return;
   }
 }
 

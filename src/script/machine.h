@@ -166,13 +166,10 @@ class Machine {
   bool ForRound(const Stmt& s, int64_t i);
   void ForRounds(const Stmt& s, int64_t first, int64_t last);
   // loops run as register code (loop_run.cpp)
-  void CompiledFor(const Stmt& s, int64_t first, int64_t last);
-  void CompiledWhile(const Stmt& s);
+  void RunLoop(const Stmt& s, int64_t first, int64_t last);
+  bool GeneralRound(const Stmt& s, int64_t i, uint16_t from);
   bool WhileRound(const Stmt& s);
-  void WhileRounds(const Stmt& s);
-  void CompiledRepeat(const Stmt& s);
   bool RepeatRound(const Stmt& s);
-  void RepeatRounds(const Stmt& s);
   bool BindLoop(const LoopCode& code);
   int RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t step);
   bool LoopElement(const LoopCode::Ins& in, const Num* regs, Num& out);
