@@ -159,19 +159,23 @@ void Machine::StoreLoopVars(const LoopCode& code) {
   }
 }
 
-// NAME[a + offset] with an Integer index, read as a number.
+// Where NAME[index + offset] is, for an Integer index; -1 when the code
+// cannot tell.
+int Machine::LoopSlot(const ByteString& base, ArraySites& sites, const Num& index, int32_t offset) {
+  if (index.kind != VarKind::Integer) return -1;
+  const int64_t k = index.i + offset;
+  if (!FitsInt32(k)) return -1;
+  int slot = CachedElement(base, static_cast<int32_t>(k), sites);
+  if (slot >= 0) return slot;
+  ByteString name;
+  return ArraySlot(base, static_cast<int32_t>(k), sites, name);
+}
+
+// NAME[a + offset], read as a number.
 bool Machine::LoopElement(const Ins& in, const Num* regs, Num& out) {
-  const Num& index = regs[in.a];
-  if (index.kind != VarKind::Integer) return false;
-  const int64_t k = index.i + in.offset;
-  if (!FitsInt32(k)) return false;
   const ExprNode& n = *in.node;
-  int slot = CachedElement(n.name, static_cast<int32_t>(k), n.arraySlots);
-  if (slot < 0) {
-    ByteString name;
-    slot = ArraySlot(n.name, static_cast<int32_t>(k), n.arraySlots, name);
-    if (slot < 0) return false;
-  }
+  const int slot = LoopSlot(n.name, n.arraySlots, regs[in.a], in.offset);
+  if (slot < 0) return false;
   // Loops mostly walk an array in order: ask for the records a few rounds
   // ahead, which a walk over a large array otherwise waits for.
   const TVarList& vars = calc_.vars_;
@@ -184,18 +188,9 @@ bool Machine::LoopElement(const Ins& in, const Num* regs, Num& out) {
 
 // NAME[a + offset] := b, for an element that exists already.
 bool Machine::LoopStore(const Ins& in, const Num* regs) {
-  const Num& index = regs[in.a];
-  if (index.kind != VarKind::Integer) return false;
-  const int64_t k = index.i + in.offset;
-  if (!FitsInt32(k)) return false;
   const Stmt& s = *in.target;
-  int slot = CachedElement(s.target, static_cast<int32_t>(k), s.arraySlots);
-  if (slot < 0) {
-    ByteString name;
-    slot = ArraySlot(s.target, static_cast<int32_t>(k), s.arraySlots, name);
-    if (slot < 0) return false;
-  }
-  if (NeedsUndo(slot)) return false;
+  const int slot = LoopSlot(s.target, s.arraySlots, regs[in.a], in.offset);
+  if (slot < 0 || NeedsUndo(slot)) return false;
   SetNum(calc_.vars_[slot].Value, regs[in.b]);
   return true;
 }
