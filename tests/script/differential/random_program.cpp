@@ -50,8 +50,6 @@ class Generator {
     std::string out;
     int routines = c_.Below(4);
     for (int k = 0; k < routines; ++k) out += Declare(k);
-    const bool arrays = c_.Chance(15);
-    if (arrays) out += ArrayRoutine();
     // Most names start with a value, so that loops and arithmetic have
     // something to work on; some stay unset on purpose.
     for (const char* name : {"A", "B", "C", "N", "I", "J", "K"})
@@ -60,7 +58,11 @@ class Generator {
       if (c_.Chance(70)) out += std::string(name) + " := " + Leaf() + ";\n";
     if (c_.Chance(50)) out += "ARR[1] := " + Leaf() + "; ARR[2] := " + Leaf() + ";\n";
     out += List(2, 3 + c_.Below(6), false, 0);
-    if (arrays) out += ArrayCalls();
+    // Drawn last, so that what comes before stays as each seed made it.
+    if (c_.Chance(15)) {
+      std::string routine = ArrayRoutine();
+      out = routine + out + ArrayCalls();
+    }
     return out;
   }
 
