@@ -176,7 +176,7 @@ class Machine {
   bool RepeatRound(const Stmt& s);
   bool BindLoop(const LoopCode& code);
   int RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t step);
-  int LoopSlot(const ByteString& base, ArraySites& sites, const Num& index, int32_t offset);
+  int LoopSlot(const ByteString& base, ArraySites& sites, const Num& index, int32_t offset, ByteString& name);
   bool LoopElement(const LoopCode::Ins& in, const Num* regs, Num& out);
   bool LoopStore(const LoopCode::Ins& in, const Num* regs);
   void StoreLoopVars(const LoopCode& code);
