@@ -86,6 +86,8 @@ class Machine {
   [[gnu::noinline]] void OperandFail(uint8_t code);
   void ReadVar(const ExprNode& n, Variant& out);
   void CallHost(const ExprNode& n, Variant& out);
+  bool HostArg(const ExprNode& call, size_t k, Variant& value, int& slot);
+  void CopyOut(int slot, const Variant& value);
   void CallProc(const ExprNode& n, Variant& out);
   bool CallProcedure(const Procedure& proc, const ExprNode& call, Variant& out);
   bool CallGeneral(const Procedure& proc, const ExprNode& call, Variant& out);

@@ -16,6 +16,8 @@
 
 namespace qel {
 
+class TScriptCalc;
+
 struct ErrorInfo {
   ByteString message;
   TokenRange text;
@@ -99,6 +101,8 @@ struct ExprNode {
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
+  // The callback as a plain function, when it is one: called without a copy.
+  mutable bool (*funcPlain)(TScriptCalc&, TVarList&, TVar&) = nullptr;
   mutable const void* procOwner = nullptr;  // program whose routine procCache is
   mutable const void* procCache = nullptr;
   // Inside routines that run in a frame: the frame slot of a name, and the
