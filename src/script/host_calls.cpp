@@ -2,7 +2,7 @@
 // callback, then the copy-out of arguments written as variable names.
 #include <algorithm>
 #include <bit>
-#include <string_view>
+#include <cstring>
 
 #include "script/machine.h"
 
@@ -24,6 +24,12 @@ bool SameValue(const Variant& a, const Variant& b) {
     case VarKind::String: return a.string_value() == b.string_value();
     default: return a.int_value() == b.int_value();
   }
+}
+
+// Compared at a length known here, so that no call is made for it.
+template <size_t N>
+bool HasName(const TVar& arg, const char (&name)[N]) {
+  return arg.Name.size() == N - 1 && std::memcmp(arg.Name.data(), name, N - 1) == 0;
 }
 
 }  // namespace
@@ -100,8 +106,11 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
       return;
     }
     // Most calls pass the same way as the last one: no rewrite then.
-    const std::string_view kind = slots[k] >= 0 ? "VAR" : "VALUE";
-    if (arg.Name != kind) arg.Name.assign(kind);
+    if (slots[k] >= 0) {
+      if (!HasName(arg, "VAR")) arg.Name = "VAR";
+    } else if (!HasName(arg, "VALUE")) {
+      arg.Name = "VALUE";
+    }
   }
   TVar result;
   bool ok = false;
