@@ -140,46 +140,6 @@ bool Machine::BindFlat(const NumCode& code) {
   return true;
 }
 
-namespace {
-
-// Two Integers, the usual operands of loops: FastNum's results without its
-// general case analysis. False for what FastNum must decide.
-inline bool IntPair(uint8_t code, int64_t x, int64_t y, Num& out) {
-  int64_t v;
-  switch (code) {
-    case tkPlus: v = x + y; break;
-    case tkMinus: v = x - y; break;
-    case tkStar: v = x * y; break;
-    case tkAnd: v = x & y; break;
-    case tkOr: v = x | y; break;
-    case tkXor: v = x ^ y; break;
-    default: return Compare(code, x, y, out);
-  }
-  out.kind = FitsInt32(v) ? VarKind::Integer : VarKind::Int64;
-  out.i = v;
-  return true;
-}
-
-// Two Floats that are numbers: FastNum's arithmetic without its case
-// analysis; comparisons, NaN and division by zero are left to it.
-inline bool FloatPair(uint8_t code, double x, double y, Num& out) {
-  if (x != x || y != y) return false;
-  switch (code) {
-    case tkPlus: out.f = x + y; break;
-    case tkMinus: out.f = x - y; break;
-    case tkStar: out.f = x * y; break;
-    case tkSlash:
-      if (y == 0) return false;
-      out.f = x / y;
-      break;
-    default: return Compare(code, x, y, out);
-  }
-  out.kind = VarKind::Float;
-  return true;
-}
-
-}  // namespace
-
 // Runs bound code; result points at its value in the registers.
 [[gnu::always_inline]] inline bool Machine::FlatResult(const NumCode& code, const Num*& result) {
   const TVarList& vars = calc_.vars_;

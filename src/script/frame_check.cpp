@@ -1,5 +1,6 @@
 #include "script/frame_check.h"
 
+#include "script/frame_code.h"
 #include "script/tokens.h"
 
 namespace qel {
@@ -187,9 +188,14 @@ void MarkFramedRoutines(Program& program) {
     }
   }
   for (auto& [name, proc] : program.procs) {
+    proc->code.reset();
     if (!proc->framed) continue;
     std::vector<const Procedure*> seen;
     Reach(*proc, seen, proc->reachedNames);
+    if (auto code = CompileFrame(*proc)) {
+      proc->frameSize = code->registers;
+      proc->code = std::move(code);
+    }
   }
 }
 

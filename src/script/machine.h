@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "script/fast_numbers.h"
+#include "script/frame_code.h"
 #include "script/program.h"
 #include "script/scriptcalc.h"
 
@@ -106,6 +107,9 @@ class Machine {
   bool FrameBinary(uint8_t code, Variant& left, const Variant& right) const;
   bool RunFrame(const Procedure& proc, size_t base, Variant& result);
   bool FrameBody(const Procedure& proc, size_t base, Variant& result);
+  bool RunCode(const FrameCode& code, size_t base);
+  bool CodeCall(const FrameCode& code, const FrameIns& in, size_t base);
+  const Variant* CodeOperand(const FrameCode& code, uint16_t r, size_t base) const;
   bool FrameList(const StmtList& list, size_t base, bool& exited);
   bool FrameUnit(const ExprUnit& unit, size_t base, Variant& out);
   bool FrameStmt(const Stmt& s, size_t base, bool& exited);

@@ -17,6 +17,7 @@
 namespace qel {
 
 class TScriptCalc;
+struct FrameCode;
 
 struct ErrorInfo {
   ByteString message;
@@ -185,6 +186,7 @@ struct Procedure {
   // Every frame name of the framed functions a call may reach:
   // the names an element must not take for frames to be used.
   std::vector<ByteString> reachedNames;
+  std::shared_ptr<const FrameCode> code;  // the body as register operations, when it has that form
 };
 
 class Program : public PreparedScript {
