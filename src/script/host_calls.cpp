@@ -66,6 +66,11 @@ void Machine::CopyOut(int slot, const Variant& value) {
   WriteSlot(slot, value);
 }
 
+void Machine::HostFailed(const ByteString& name, const char* exception, TokenRange ctx) {
+  Fail("Invalid parameters, function " + name + (exception ? " : " + ByteString(exception) : ByteString()), ctx, 7);
+  Fail("Error in function: " + name, ctx, 7);
+}
+
 void Machine::CallHost(const ExprNode& n, Variant& out) {
   TokenRange ctx = unit_->text;
   const TFuncList& funcs = calc_.funcs_;
@@ -93,9 +98,12 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
     size_t& depth;
     ~Leave() { --depth; }
   } leave{++hostDepth_};
-  while (params.Count() > static_cast<int>(argc)) params.PopBack();
-  params.Reserve(static_cast<int>(argc));
-  while (params.Count() < static_cast<int>(argc)) params.Append(TVar{});
+  const int count = static_cast<int>(argc);
+  if (params.Count() != count) {
+    while (params.Count() > count) params.PopBack();
+    params.Reserve(count);
+    while (params.Count() < count) params.Append(TVar{});
+  }
   int inlineSlots[8];
   std::vector<int> moreSlots(argc > 8 ? argc : 0);
   int* slots = argc > 8 ? moreSlots.data() : inlineSlots;
@@ -114,8 +122,6 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
   }
   TVar result;
   bool ok = false;
-  ByteString exception;
-  bool raised = false;
   try {
     if (fast_ && n.funcPlain) {
       ok = n.funcPlain(calc_, params, result);
@@ -126,19 +132,21 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
       ok = func && func(calc_, params, result);
     }
   } catch (const std::exception& e) {
-    raised = true;
-    exception = e.what();
+    HostFailed(n.name, e.what(), ctx);
+    return;
   } catch (...) {
-    raised = true;
-    exception = "Unknown exception";
-  }
-  if (!ok) {
-    Fail("Invalid parameters, function " + n.name + (raised ? " : " + exception : ByteString()), ctx, 7);
-    Fail("Error in function: " + n.name, ctx, 7);
+    HostFailed(n.name, "Unknown exception", ctx);
     return;
   }
-  for (size_t k = 0; k < argc && k < static_cast<size_t>(params.Count()); ++k)
-    if (slots[k] >= 0 && slots[k] < calc_.vars_.Count()) CopyOut(slots[k], params[static_cast<int>(k)].Value);
+  if (!ok) {
+    HostFailed(n.name, nullptr, ctx);
+    return;
+  }
+  // The callback may have changed the list's length.
+  const size_t written = std::min(argc, static_cast<size_t>(params.Count()));
+  const int vars = calc_.vars_.Count();
+  for (size_t k = 0; k < written; ++k)
+    if (slots[k] >= 0 && slots[k] < vars) CopyOut(slots[k], params[static_cast<int>(k)].Value);
   out = std::move(result.Value);
 }
 

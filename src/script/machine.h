@@ -89,6 +89,8 @@ class Machine {
   void CallHost(const ExprNode& n, Variant& out);
   bool HostArg(const ExprNode& call, size_t k, Variant& value, int& slot);
   void CopyOut(int slot, const Variant& value);
+  // exception: the callback's message, null when it returned false.
+  [[gnu::noinline]] void HostFailed(const ByteString& name, const char* exception, TokenRange ctx);
   void CallProc(const ExprNode& n, Variant& out);
   bool CallProcedure(const Procedure& proc, const ExprNode& call, Variant& out);
   bool CallGeneral(const Procedure& proc, const ExprNode& call, Variant& out);
