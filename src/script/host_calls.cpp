@@ -51,6 +51,12 @@ bool Machine::HostArg(const ExprNode& call, size_t k, Variant& value, int& slot)
       int i = FindSlot(root.name, root.var);
       if (i >= 0) {
         value = calc_.vars_[i].Value;
+        // A name written alone is the argument's name as well (not so with a
+        // stray token after it).
+        if (name == root.name) {
+          slot = i;
+          return true;
+        }
         done = true;
       }
     }

@@ -164,7 +164,7 @@ class CallGenerator {
       case 0: case 1: return Global();
       case 2: return "(" + std::string(Global()) + ")";
       case 3: return "ARR[1]";
-      case 4: return c_.Chance(50) ? "ARR[I]" : "NOPE";
+      case 4: return c_.Chance(40) ? "ARR[I]" : c_.Chance(50) ? "NOPE" : "S T";  // T: a stray token
       case 5: return open_ ? "G(" + std::string(Global()) + ")" : "SETVAR('S', " + Value() + ")";
       case 6: return "SETVAR('" + std::string(Global()) + "', " + Value() + ")";
       default: return Value();
