@@ -32,6 +32,31 @@ bool HasName(const TVar& arg, const char (&name)[N]) {
   return arg.Name.size() == N - 1 && std::memcmp(arg.Name.data(), name, N - 1) == 0;
 }
 
+bool CallsAnything(const ExprNode& n);
+
+bool CallsAnything(const IndexList* list) {
+  if (!list) return false;
+  for (const ExprUnit& u : list->parts)
+    if (u.root && CallsAnything(*u.root)) return true;
+  return false;
+}
+
+bool CallsAnything(const ExprNode& n) {
+  if (n.op == Op::Call || n.op == Op::ProcCall) return true;
+  return (n.a && CallsAnything(*n.a)) || (n.b && CallsAnything(*n.b)) || CallsAnything(n.idx1.get()) ||
+         CallsAnything(n.idx2.get());
+}
+
+// No argument can change a variable while the others are evaluated.
+bool ArgsCallNothing(const ExprNode& call) {
+  if (call.argsCallNothing < 0) {
+    call.argsCallNothing = 1;
+    for (const ExprUnit& u : call.args)
+      if (u.root && CallsAnything(*u.root)) call.argsCallNothing = 0;
+  }
+  return call.argsCallNothing == 1;
+}
+
 }  // namespace
 
 // The argument's value, and the caller's variable it names (-1 for none),
@@ -84,8 +109,11 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
     n.funcIndex = funcs.IndexOf(n.name);
     n.funcOwner = &calc_;
     n.funcVersion = funcs.version();
-    const HostFn* plain = n.funcIndex < 0 ? nullptr : funcs[n.funcIndex].Func.target<HostFn>();
+    const TScriptFunc* func = n.funcIndex < 0 ? nullptr : &funcs[n.funcIndex].Func;
+    const HostFn* plain = func ? func->target<HostFn>() : nullptr;
     n.funcPlain = plain ? *plain : nullptr;
+    n.plainFunc = func ? func->target<PlainHostFunction>() : nullptr;
+    if (n.plainFunc && n.plainFunc->fn) n.funcPlain = n.plainFunc->fn;
   }
   if (n.funcIndex < 0) {
     Fail("Unknown function: " + n.name, ctx, 8);
@@ -131,6 +159,9 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
   try {
     if (fast_ && n.funcPlain) {
       ok = n.funcPlain(calc_, params, result);
+    } else if (fast_ && n.plainFunc) {
+      // A plain callback registers nothing: no copy is needed.
+      ok = (*n.plainFunc)(calc_, params, result);
     } else {
       // A copy, so that a callback may register functions without pulling
       // the callee out from under itself.
@@ -146,6 +177,13 @@ void Machine::CallHost(const ExprNode& n, Variant& out) {
   }
   if (!ok) {
     HostFailed(n.name, nullptr, ctx);
+    return;
+  }
+  // A plain callback changes no argument, and when no argument calls
+  // anything no variable passed can have changed since it was read: every
+  // write-back would write the value the variable has.
+  if (fast_ && n.plainFunc && ArgsCallNothing(n)) {
+    out = std::move(result.Value);
     return;
   }
   // The callback may have changed the list's length.

@@ -18,6 +18,7 @@ namespace qel {
 
 class TScriptCalc;
 struct FrameCode;
+struct PlainHostFunction;
 
 struct ErrorInfo {
   ByteString message;
@@ -104,6 +105,8 @@ struct ExprNode {
   mutable int funcIndex = -1;
   // The callback as a plain function, when it is one: called without a copy.
   mutable bool (*funcPlain)(TScriptCalc&, TVarList&, TVar&) = nullptr;
+  mutable const PlainHostFunction* plainFunc = nullptr;  // the callback, when it is a plain one
+  mutable int8_t argsCallNothing = -1;  // no argument calls anything; -1 until known
   mutable const void* procOwner = nullptr;  // program whose routine procCache is
   mutable const void* procCache = nullptr;
   // Inside routines that run in a frame: the frame slot of a name, and the

@@ -28,6 +28,9 @@ class CallGenerator {
     for (int k = 0; k < framed; ++k) out += Framed(k);
     if (c_.Chance(60)) out += Deep();
     if (c_.Chance(60)) out += Open();
+    // Functions that change the variable they are passed, for arguments
+    // after that variable.
+    out += "FUNCTION H(Q); BEGIN Q := Q + 1; RESULT := 2 END;\nFUNCTION HS(Q); BEGIN Q := Q + 'z'; RESULT := 2 END;\n";
     out += "A := " + Value() + "; B := " + Value() + "; S := 'abcdef'; T := " + Value() + "; X := " + Value() +
            "; I := " + std::to_string(c_.Below(4)) + "; ARR[1] := " + Value() + ";\n";
     const int count = 3 + c_.Below(6);
@@ -235,10 +238,18 @@ class CallGenerator {
   }
 
   std::string MainStatement() {
-    switch (c_.Below(6)) {
+    switch (c_.Below(7)) {
       case 0: return HostCall();
       case 1: return "FOR I := 1 TO " + std::to_string(2 + c_.Below(4)) + " DO " + Global() + " := " + MainExpr();
       case 2: return "Z := -0.0; INC(Z, " + std::string(c_.Chance(50) ? "0" : "-0.0") + ")";
+      case 3: {
+        // A variable passed, then changed by a later argument or an index in it.
+        const char* const shapes[] = {"T := COPY(S, HS(S), 2)",        "T := COPY(S, ARR[HS(S)], 2)",
+                                      "B := MOD(A, H(A))",             "B := MOD(A, ARR[H(A)])",
+                                      "T := FORMAT('%s%d', S, HS(S))", "B := ROUND(A) + ABS(H(A))",
+                                      "B := POSS(S, T + COPY(S, HS(S), 1))", "B := LENGTH(S) + HS(S)"};
+        return Pick(shapes);
+      }
       default: return Global() + " := " + MainExpr();
     }
   }
