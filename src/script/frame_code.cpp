@@ -1,6 +1,7 @@
 #include "script/frame_code.h"
 
 #include "script/program.h"
+#include "script/tokens.h"
 
 namespace qel {
 
@@ -29,6 +30,7 @@ class FrameCompiler {
     for (size_t at : exits_) code_.ins[at].jump = end;
     Emit({.op = FrameIns::End});
     code_.registers = next_;
+    code_.named = proc_.frameSize;
     return ok_ && next_ < FrameCode::kConst && code_.consts.size() < FrameCode::kConst;
   }
 
@@ -75,7 +77,7 @@ class FrameCompiler {
       case St::ExprStmt: Unit(s.expr, -1); return true;
       case St::Block: return List(*s.body);
       case St::If: {
-        const size_t test = Emit({.op = FrameIns::JumpIfNot, .a = Unit(s.expr, -1)});
+        const size_t test = Condition(s.expr);
         if (s.body && !List(*s.body)) return false;
         if (!s.elseBody) {
           code_.ins[test].jump = Here();
@@ -97,6 +99,19 @@ class FrameCompiler {
   uint16_t Unit(const ExprUnit& unit, int out) {
     writesBack_ = WritesBack(*unit.root);
     return Expr(*unit.root, out, lists_ + unit.depth, 0);
+  }
+
+  // A comparison is tested where it is computed.
+  size_t Condition(const ExprUnit& unit) {
+    const ExprNode& root = *unit.root;
+    const bool compare = root.op == Op::Binary && (root.code == tkEq || root.code == tkNe || root.code == tkLt ||
+                                                   root.code == tkGt || root.code == tkLe || root.code == tkGe);
+    if (!compare) return Emit({.op = FrameIns::JumpIfNot, .a = Unit(unit, -1)});
+    writesBack_ = WritesBack(root);
+    const int32_t nest = lists_ + unit.depth;
+    const uint16_t a = Expr(*root.a, -1, nest, 0);
+    const uint16_t b = Expr(*root.b, -1, nest, 0);
+    return Emit({.op = FrameIns::TestIfNot, .code = root.code, .a = a, .b = b});
   }
 
   uint16_t Target(int out) { return out >= 0 ? static_cast<uint16_t>(out) : Temp(); }
@@ -138,8 +153,10 @@ class FrameCompiler {
         const auto first = static_cast<uint16_t>(code_.args.size());
         code_.args.insert(code_.args.end(), args.begin(), args.end());
         const uint16_t o = Target(out);
-        Emit({.op = FrameIns::Call, .out = o, .a = first, .b = static_cast<uint16_t>(args.size()), .nest = nest,
-              .depth = depth, .call = &n});
+        bool writesBack = false;
+        for (const ByteString& name : n.argNames) writesBack = writesBack || !name.empty();
+        Emit({.op = FrameIns::Call, .code = writesBack, .out = o, .a = first, .b = static_cast<uint16_t>(args.size()),
+              .nest = nest, .depth = depth, .call = &n});
         return o;
       }
       default: ok_ = false; return 0;

@@ -25,11 +25,12 @@ struct FrameIns {
     Binary,     // out := a code b
     Call,       // out := the framed function of call, arguments args[a .. a + b)
     JumpIfNot,  // a as a condition; false: go to jump
+    TestIfNot,  // a code b as a condition; false: go to jump
     Jump,
     End,
   };
   Op op = End;
-  uint8_t code = 0;  // operator token
+  uint8_t code = 0;  // operator token; Call: 1 when an argument is written back
   uint16_t out = 0;
   uint16_t a = 0, b = 0;  // registers, or constants when kConst is set
   int32_t jump = 0;
@@ -45,6 +46,7 @@ struct FrameCode {
   std::vector<Variant> consts;
   std::vector<uint16_t> args;  // argument operands of the calls
   int registers = 0;
+  int named = 0;  // registers that are named slots; the rest are written before read
 };
 
 // Null when the body holds what this form does not take (loops), or more

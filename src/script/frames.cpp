@@ -44,6 +44,30 @@ inline bool IntegerPair(uint8_t code, int64_t x, int64_t y, Variant& out) {
   return true;
 }
 
+// A comparison of two Integers, as IntegerPair gives it.
+inline bool IntegerTest(uint8_t code, int64_t x, int64_t y) {
+  switch (code) {
+    case tkEq: return x == y;
+    case tkNe: return x != y;
+    case tkLt: return x < y;
+    case tkGt: return x > y;
+    case tkLe: return x <= y;
+    default: return x >= y;
+  }
+}
+
+// A value as a condition, as FrameCondition takes it.
+inline bool Truth(const Variant& v, bool& c) {
+  if (v.kind() == VarKind::Boolean) {
+    c = v.int_value() != 0;
+    return true;
+  }
+  auto b = v.ToBoolean();
+  if (!b) return false;
+  c = *b;
+  return true;
+}
+
 }  // namespace
 
 bool Machine::FramesAllowed(const Procedure& proc, const ExprNode& call) const {
@@ -345,6 +369,23 @@ bool Machine::FrameCallBody(const Procedure& proc, const ExprNode& n, size_t bas
   return true;
 }
 
+// A binary operator of frame code: out may be one of the operands.
+[[gnu::always_inline]] inline bool Machine::CodeBinary(uint8_t code, const Variant& l, const Variant& r,
+                                                       Variant& out) const {
+  if (l.kind() == VarKind::Integer && r.kind() == VarKind::Integer &&
+      IntegerPair(code, l.int_value(), r.int_value(), out))
+    return true;
+  Num x, y, z;
+  if (ToNum(l, x) && ToNum(r, y) && QuickNum(code, x, y, z)) {
+    SetNum(out, z);
+    return true;
+  }
+  Variant t = l;
+  if (!FrameBinary(code, t, r)) return false;
+  out = std::move(t);
+  return true;
+}
+
 const Variant* Machine::CodeOperand(const FrameCode& code, uint16_t r, size_t base) const {
   if (r & FrameCode::kConst) return &code.consts[r & ~FrameCode::kConst];
   const FrameSlot& s = frame_[base + r];
@@ -385,23 +426,22 @@ bool Machine::RunCode(const FrameCode& code, size_t base) {
         const Variant* l = CodeOperand(code, in.a, base);
         const Variant* r = CodeOperand(code, in.b, base);
         if (!l || !r) return false;
-        if (l->kind() == VarKind::Integer && r->kind() == VarKind::Integer &&
-            IntegerPair(in.code, l->int_value(), r->int_value(), frame_[base + in.out].value)) {
-          frame_[base + in.out].set = true;
-          break;
+        if (!CodeBinary(in.code, *l, *r, frame_[base + in.out].value)) return false;
+        frame_[base + in.out].set = true;
+        break;
+      }
+      case FrameIns::TestIfNot: {
+        const Variant* l = CodeOperand(code, in.a, base);
+        const Variant* r = CodeOperand(code, in.b, base);
+        if (!l || !r) return false;
+        bool c;
+        if (l->kind() == VarKind::Integer && r->kind() == VarKind::Integer) {
+          c = IntegerTest(in.code, l->int_value(), r->int_value());
+        } else {
+          Variant v;
+          if (!CodeBinary(in.code, *l, *r, v) || !Truth(v, c)) return false;
         }
-        Num x, y, z;
-        if (ToNum(*l, x) && ToNum(*r, y) && QuickNum(in.code, x, y, z)) {
-          FrameSlot& o = frame_[base + in.out];
-          SetNum(o.value, z);
-          o.set = true;
-          break;
-        }
-        Variant t = *l;
-        if (!FrameBinary(in.code, t, *r)) return false;
-        FrameSlot& o = frame_[base + in.out];
-        o.value = std::move(t);
-        o.set = true;
+        if (!c) pc = static_cast<size_t>(in.jump);
         break;
       }
       case FrameIns::Call: {
@@ -415,15 +455,8 @@ bool Machine::RunCode(const FrameCode& code, size_t base) {
       }
       case FrameIns::JumpIfNot: {
         const Variant* v = CodeOperand(code, in.a, base);
-        if (!v) return false;
         bool c;
-        if (v->kind() == VarKind::Boolean) {
-          c = v->int_value() != 0;
-        } else {
-          auto b = v->ToBoolean();
-          if (!b) return false;
-          c = *b;
-        }
+        if (!v || !Truth(*v, c)) return false;
         if (!c) pc = static_cast<size_t>(in.jump);
         break;
       }
@@ -439,7 +472,17 @@ bool Machine::CodeCall(const FrameCode& code, const FrameIns& in, size_t base) {
   nest_ += kCallLevels;
   const ExprNode& n = *in.call;
   const Procedure& callee = *n.callee;
-  const size_t top = PushFrame(callee.frameSize);
+  size_t top;
+  if (callee.code) {
+    // Only the named slots start unset.
+    top = frameTop_;
+    const size_t need = top + static_cast<size_t>(callee.frameSize);
+    if (frame_.size() < need) frame_.resize(need);
+    for (size_t k = top, named = top + static_cast<size_t>(callee.code->named); k < named; ++k) frame_[k].set = false;
+    frameTop_ = need;
+  } else {
+    top = PushFrame(callee.frameSize);
+  }
   for (size_t k = 0; k < in.b; ++k) {
     const Variant* v = CodeOperand(code, code.args[in.a + k], base);
     if (!v) return false;
@@ -451,11 +494,12 @@ bool Machine::CodeCall(const FrameCode& code, const FrameIns& in, size_t base) {
   if (callee.code ? !RunCode(*callee.code, top) : !FrameList(callee.body, top, exited)) return false;
   if (!frame_[top + static_cast<size_t>(callee.resultSlot)].set) return false;
   // Parameters passed as plain names are in-out.
-  for (size_t k = 0; k < in.b; ++k) {
-    if (n.argNames[k].empty()) continue;
-    frame_[base + static_cast<size_t>(n.args[k].root->slot)].value =
-        frame_[top + static_cast<size_t>(callee.paramSlots[k])].value;
-  }
+  if (in.code)
+    for (size_t k = 0; k < in.b; ++k) {
+      if (n.argNames[k].empty()) continue;
+      frame_[base + static_cast<size_t>(n.args[k].root->slot)].value =
+          frame_[top + static_cast<size_t>(callee.paramSlots[k])].value;
+    }
   FrameSlot& o = frame_[base + in.out];
   o.value = std::move(frame_[top + static_cast<size_t>(callee.resultSlot)].value);
   o.set = true;

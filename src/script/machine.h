@@ -110,6 +110,7 @@ class Machine {
   bool RunFrame(const Procedure& proc, size_t base, Variant& result);
   bool FrameBody(const Procedure& proc, size_t base, Variant& result);
   bool RunCode(const FrameCode& code, size_t base);
+  bool CodeBinary(uint8_t code, const Variant& l, const Variant& r, Variant& out) const;
   bool CodeCall(const FrameCode& code, const FrameIns& in, size_t base);
   const Variant* CodeOperand(const FrameCode& code, uint16_t r, size_t base) const;
   bool FrameList(const StmtList& list, size_t base, bool& exited);
