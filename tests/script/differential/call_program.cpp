@@ -24,6 +24,9 @@ class CallGenerator {
     // pass it a name.
     std::string out = "FUNCTION W(P0); BEGIN P0 := P0 + 1; RESULT := P0 * 2 END;\n";
     framed_.push_back({"W", 1});
+    // U reads a name before it sets it, in a frame made where W's was.
+    out += "FUNCTION U(P0); BEGIN RESULT := P0; IF P0 > 100 THEN V1 := 1; RESULT := RESULT + V1 END;\n"
+           "FUNCTION WU(P0); BEGIN RESULT := W(P0) + U(P0) END;\n";
     const int framed = 1 + c_.Below(4);
     for (int k = 0; k < framed; ++k) out += Framed(k);
     if (c_.Chance(60)) out += Deep();
@@ -247,7 +250,8 @@ class CallGenerator {
         const char* const shapes[] = {"T := COPY(S, HS(S), 2)",        "T := COPY(S, ARR[HS(S)], 2)",
                                       "B := MOD(A, H(A))",             "B := MOD(A, ARR[H(A)])",
                                       "T := FORMAT('%s%d', S, HS(S))", "B := ROUND(A) + ABS(H(A))",
-                                      "B := POSS(S, T + COPY(S, HS(S), 1))", "B := LENGTH(S) + HS(S)"};
+                                      "B := POSS(S, T + COPY(S, HS(S), 1))", "B := LENGTH(S) + HS(S)",
+                                      "B := WU(A)"};
         return Pick(shapes);
       }
       default: return Global() + " := " + MainExpr();
