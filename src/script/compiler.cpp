@@ -324,6 +324,7 @@ void Compiler::CompileFor(Stmt& s, TokenRange r) {
   s.bound = CompileUnit(bound.text);
   s.body = ListOf(r.from(bound.next));
   MarkPlainBody(s);
+  s.loop = CompileLoop(s);
 }
 
 void Compiler::CompileWhile(Stmt& s, TokenRange r) {
@@ -337,6 +338,7 @@ void Compiler::CompileWhile(Stmt& s, TokenRange r) {
   s.expr = CompileUnit(cond.text);
   s.body = ListOf(r.from(cond.next));
   MarkPlainBody(s);
+  s.loop = CompileLoop(s);
 }
 
 void Compiler::CompileRepeat(Stmt& s, TokenRange r) {
@@ -350,6 +352,7 @@ void Compiler::CompileRepeat(Stmt& s, TokenRange r) {
   s.body = ListOf(body.text);
   s.expr = CompileUnit(r.from(body.next));
   MarkPlainBody(s);
+  s.loop = CompileLoop(s);
 }
 
 void Compiler::CompileFlow(Stmt& s, TokenRange r) {

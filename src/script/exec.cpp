@@ -76,12 +76,7 @@ void Machine::ExecList(const StmtList& list) {
   while (!failed() && i < items.size()) {
     const Stmt& s = items[i];
     if (!Step(s.text)) break;
-    // Arithmetic written in place needs no dispatch.
-    if (s.numeric && fast_) {
-      if (!AssignInPlace(s)) ExecAssign(s, true);
-    } else {
-      Exec(s);
-    }
+    RunStatement(s);
     StepHook();
     if (flow_ == 0) {
       ++i;
@@ -112,6 +107,15 @@ void Machine::ExecList(const StmtList& list) {
   --nest_;
   if (--blockLevel_ < 0 && flow_ == tkGoto)
     Fail("Label " + gotoLabel_ + " not exist or unreacheble", TokenRange{}, 18);
+}
+
+void Machine::RunStatement(const Stmt& s) {
+  // Arithmetic written in place needs no dispatch.
+  if (s.numeric && fast_) {
+    if (!AssignInPlace(s)) ExecAssign(s, true);
+  } else {
+    Exec(s);
+  }
 }
 
 void Machine::Exec(const Stmt& s) {
@@ -449,27 +453,37 @@ void Machine::ExecFor(const Stmt& s) {
     Fail("Invalid loop variable value ", s.bound.text, 5);
     return;
   }
-  if (fast_ && !s.plainBody.empty()) {
-    PlainFor(s, *start, *bound);
+  if (fast_ && s.loop) {
+    RunLoop(s, *start, *bound);
     return;
   }
-  int64_t step = s.downto ? -1 : 1;
-  for (int64_t i = *start; s.downto ? i >= *bound : i <= *bound; i += step) {
-    int slot = FindSlot(s.target, s.var);
-    if (slot < 0) {
-      Fail("Invalid variable name: " + s.target, s.text, 1);
-      return;
-    }
-    if (NeedsUndo(slot) || !fast_) {
-      Variant counter;
-      counter.SetInteger(static_cast<int32_t>(i));
-      WriteSlot(slot, std::move(counter));
-    } else {
-      calc_.vars_[slot].Value.SetInteger(static_cast<int32_t>(i));
-    }
-    LoopRound(s);
-    if (!LoopContinues(s)) return;
+  ForRounds(s, *start, *bound);
+}
+
+void Machine::ForRounds(const Stmt& s, int64_t i, int64_t last) {
+  if (fast_ && !s.plainBody.empty()) {
+    PlainFor(s, i, last);
+    return;
   }
+  for (const int64_t step = s.downto ? -1 : 1; s.downto ? i >= last : i <= last; i += step)
+    if (!ForRound(s, i)) return;
+}
+
+bool Machine::ForRound(const Stmt& s, int64_t i) {
+  int slot = FindSlot(s.target, s.var);
+  if (slot < 0) {
+    Fail("Invalid variable name: " + s.target, s.text, 1);
+    return false;
+  }
+  if (NeedsUndo(slot) || !fast_) {
+    Variant counter;
+    counter.SetInteger(static_cast<int32_t>(i));
+    WriteSlot(slot, std::move(counter));
+  } else {
+    calc_.vars_[slot].Value.SetInteger(static_cast<int32_t>(i));
+  }
+  LoopRound(s);
+  return LoopContinues(s);
 }
 
 // The rounds of a FOR loop whose body is plain assignments: what the loop
@@ -512,21 +526,35 @@ void Machine::PlainFor(const Stmt& s, int64_t i, int64_t last) {
 }
 
 void Machine::ExecWhile(const Stmt& s) {
-  while (true) {
-    bool c;
-    if (!Condition(s.expr, c) || !c) return;
-    LoopRound(s);
-    if (!LoopContinues(s)) return;
+  if (fast_ && s.loop) {
+    RunLoop(s, 0, 0);
+    return;
+  }
+  while (WhileRound(s)) {
   }
 }
 
+bool Machine::WhileRound(const Stmt& s) {
+  bool c;
+  if (!Condition(s.expr, c) || !c) return false;
+  LoopRound(s);
+  return LoopContinues(s);
+}
+
 void Machine::ExecRepeat(const Stmt& s) {
-  while (true) {
-    LoopRound(s);
-    if (!LoopContinues(s)) return;
-    bool c;
-    if (!Condition(s.expr, c) || c) return;
+  if (fast_ && s.loop) {
+    RunLoop(s, 0, 0);
+    return;
   }
+  while (RepeatRound(s)) {
+  }
+}
+
+bool Machine::RepeatRound(const Stmt& s) {
+  LoopRound(s);
+  if (!LoopContinues(s)) return false;
+  bool c;
+  return Condition(s.expr, c) && !c;
 }
 
 bool Machine::CaseMatches(const CaseLabel& label, const Variant& selector, bool& error) {

@@ -171,6 +171,22 @@ class Machine {
   void RunBranch(const StmtList& list);
   void ExecFor(const Stmt& s);
   void PlainFor(const Stmt& s, int64_t first, int64_t last);
+  // One round of a FOR loop the general way; false when the loop ends.
+  bool ForRound(const Stmt& s, int64_t i);
+  void ForRounds(const Stmt& s, int64_t first, int64_t last);
+  // loops run as register code (loop_run.cpp)
+  void RunLoop(const Stmt& s, int64_t first, int64_t last);
+  bool GeneralRound(const Stmt& s, int64_t i, uint16_t from);
+  bool WhileRound(const Stmt& s);
+  bool RepeatRound(const Stmt& s);
+  bool BindLoop(const LoopCode& code);
+  int RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t step);
+  int LoopSlot(const ByteString& base, ArraySites& sites, const Num& index, int32_t offset);
+  bool LoopElement(const LoopCode::Ins& in, const Num* regs, Num& out);
+  bool LoopStore(const LoopCode::Ins& in, const Num* regs);
+  void StoreLoopVars(const LoopCode& code);
+  void FinishRound(const LoopCode& code, size_t from);
+  void RunStatement(const Stmt& s);
   void ExecWhile(const Stmt& s);
   void ExecRepeat(const Stmt& s);
   void ExecCase(const Stmt& s);

@@ -10,6 +10,8 @@
 
 #include "base/var_list.h"
 #include "elements/script_host.h"
+#include "script/loop_code.h"
+#include "script/name_cache.h"
 #include "script/num_code.h"
 #include "script/script_env.h"
 #include "script/tokens.h"
@@ -24,19 +26,6 @@ struct ErrorInfo {
   ByteString message;
   TokenRange text;
   int code = 0;
-};
-
-// Where a name was last found in the variable list. The list's stamp changes
-// whenever a record is added or removed and its names change no other way, so
-// while the stamp stays the same neither a hit nor an absence needs a search.
-struct NameCache {
-  int slot = -1;
-  uint64_t hit = 0;   // stamp at which slot held the name
-  uint64_t miss = 0;  // stamp at which the name was absent
-  // The list's epoch and length when the name was last found absent: while
-  // the epoch stays, only the records appended since need a look.
-  uint64_t missEpoch = 0;
-  int missCount = 0;
 };
 
 // Where NAME[k] was, by k: kept small, since a site over a large array
@@ -165,6 +154,8 @@ struct Stmt {
   // assignments in order, and the steps the block itself takes.
   std::vector<const Stmt*> plainBody;
   int blockSteps = 0;
+  // FOR loops whose body is arithmetic: the body as register code.
+  std::unique_ptr<LoopCode> loop;
 };
 
 struct StmtList {

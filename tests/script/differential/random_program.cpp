@@ -221,7 +221,7 @@ class Generator {
   }
 
   std::string Statement(int depth, bool inLoop, int labelBase, int labels) {
-    int pick = depth <= 0 ? c_.Below(3) : c_.Below(19);
+    int pick = depth <= 0 ? c_.Below(3) : c_.Below(21);
     // Functions that see only their own names run in frames: they keep to
     // statements a frame can run, so that it often does.
     if (pure_ && (pick == 2 || pick == 9 || pick == 11 || pick == 12 || pick == 13 || pick == 14 || pick >= 16))
@@ -261,6 +261,7 @@ class Generator {
       case 14: return c_.Chance(50) ? "X := " + Expr(1) : "SELF.V1 := " + Expr(1);
       case 15: return Var() + " := " + CallExpr(depth);
       case 17: case 18: return PlainLoop(depth);
+      case 19: case 20: return NumericLoop();
       default: return c_.Chance(15) ? Broken(depth) : Var() + " := " + Leaf();
     }
   }
@@ -298,6 +299,97 @@ class Generator {
       case 5: return Var() + " := " + Var() + " + ARR[" + i + (c_.Chance(50) ? "]" : " - 1]");
       case 6: return Var() + " := " + Expr(depth);
       default: return std::string(Pick(kNumeric)) + " := " + NumExpr(2);
+    }
+  }
+
+  // A FOR loop over arithmetic, IF and CASE, the kind the engine runs as
+  // register code: values that change kind or leave 32 bits within the
+  // loop, texts and Booleans where numbers are expected, arrays read and
+  // written by the counter, long loops that use up the step budget.
+  std::string NumericLoop() {
+    const char* const starts[] = {"'7'", "TRUE", "2147483647", "9223372036854775807", "0.5", "-2147483648",
+                                  "2147483646", "1E300", "'x'", "4294967295"};
+    std::string i = Pick(kCounters);
+    std::string s = c_.Chance(85) ? i + " := 0; " : "";
+    if (c_.Chance(30)) s += std::string(Pick(kNumeric)) + " := " + Pick(starts) + "; ";
+    if (c_.Chance(40)) s += "ARR[0] := 1; ARR[1] := 2; ARR[2] := 3; ARR[3] := 0.5; ";
+    if (c_.Chance(10)) s += "ARR[2] := 'ab'; ";
+    const bool down = c_.Chance(20);
+    const int length = c_.Chance(15) ? 200 + c_.Below(5000) : c_.Below(6);
+    const bool loopWhile = c_.Chance(25);
+    const bool loopRepeat = !loopWhile && c_.Chance(20);
+    if (loopRepeat) {
+      const int count = 1 + c_.Below(3);
+      std::string body;
+      for (int k = 0; k < count; ++k) body += NumericStatement(i, true) + "; ";
+      body += i + " := " + i + " + " + (c_.Chance(90) ? "1" : "0.5");
+      std::string test = i + (c_.Chance(80) ? " >= " : " = ") + std::to_string(length);
+      if (c_.Chance(10)) test = Pick(kNumeric);
+      return s + "REPEAT " + (c_.Chance(30) ? "BEGIN " + body + " END" : body) + " UNTIL " + test;
+    }
+    if (loopWhile) {
+      // Conditions that turn non-Boolean or fail now and then.
+      std::string test = i + (c_.Chance(80) ? " < " : " <> ") + std::to_string(length);
+      if (c_.Chance(15)) test = "(" + test + ") AND (" + NumExpr(1) + " " + kBinary[10 + c_.Below(6)] + " " +
+                                NumExpr(1) + ")";
+      if (c_.Chance(5)) test = Pick(kNumeric);
+      s += "WHILE " + test + " DO ";
+    } else {
+      s += "FOR " + i + " := " + (down ? std::to_string(length) : std::to_string(c_.Below(3))) +
+           (down ? " DOWNTO " : " TO ") + (down ? std::to_string(c_.Below(3)) : std::to_string(length)) + " DO ";
+    }
+    const int count = 1 + c_.Below(4);
+    std::string body;
+    for (int k = 0; k < count; ++k) body += (k ? "; " : "") + NumericStatement(i, true);
+    if (loopWhile) body += "; " + i + " := " + i + " + " + (c_.Chance(90) ? "1" : "0.5");
+    return s + (count == 1 && c_.Chance(50) && !loopWhile ? body : "BEGIN " + body + " END");
+  }
+
+  std::string NumericTarget(const std::string& i) {
+    const char* const paths[] = {"SELF.RX", "KNOB.RX", "SELF.V1", "KNOB.ORDER", "SELF.X", "NOPE.X", "KNOB.V2"};
+    switch (c_.Below(7)) {
+      case 0: return i;
+      case 6: return Pick(paths);
+      case 1: return "ARR[" + i + (c_.Chance(50) ? "]" : " - 1]");
+      case 2: return Pick(kScalars);
+      default: return Pick(kNumeric);
+    }
+  }
+
+  std::string NumericValue(const std::string& i) {
+    switch (c_.Below(7)) {
+      case 0: return NumericTarget(i) + " + 1";
+      case 1: return std::string(Pick(kNumeric)) + " * " + (c_.Chance(50) ? "3" : "65537");
+      case 2: return std::string(Pick(kNumeric)) + " + ARR[" + i + (c_.Chance(70) ? "]" : " + 1]");
+      case 3: return "(" + NumExpr(1) + " " + kBinary[10 + c_.Below(6)] + " " + NumExpr(1) + ")";
+      default: return NumExpr(2);
+    }
+  }
+
+  std::string NumericStatement(const std::string& i, bool top) {
+    const int pick = top ? c_.Below(8) : 0;
+    switch (pick) {
+      case 1: {
+        std::string s = "IF " + NumExpr(1) + " " + kBinary[10 + c_.Below(6)] + " " + NumExpr(1);
+        if (c_.Chance(10)) s = "IF " + std::string(Pick(kNumeric));
+        s += " THEN " + NumericStatement(i, false);
+        if (c_.Chance(50)) s += " ELSE " + NumericStatement(i, false);
+        return s;
+      }
+      case 2: {
+        std::string s = "CASE " + (c_.Chance(70) ? NumExpr(1) : std::string(Pick(kNumeric)) + " AND 7") + " OF ";
+        const int branches = 1 + c_.Below(4);
+        for (int b = 0; b < branches; ++b) {
+          const int lo = c_.Below(8) - 1;
+          if (c_.Chance(30)) s += std::to_string(lo) + " .. " + std::to_string(lo + c_.Below(3));
+          else if (c_.Chance(30)) s += std::to_string(lo) + ", " + std::to_string(c_.Below(8));
+          else s += std::to_string(lo);
+          s += ": " + NumericStatement(i, false) + "; ";
+        }
+        if (c_.Chance(50)) s += "ELSE " + NumericStatement(i, false) + "; ";
+        return s + "END";
+      }
+      default: return NumericTarget(i) + " := " + NumericValue(i);
     }
   }
 
