@@ -62,7 +62,7 @@ bool ArgsCallNothing(const ExprNode& call) {
 // The argument's value, and the caller's variable it names (-1 for none),
 // found after the argument was evaluated, as its evaluation may change the
 // list.
-bool Machine::HostArg(const ExprNode& call, size_t k, Variant& value, int& slot) {
+[[gnu::always_inline]] inline bool Machine::HostArg(const ExprNode& call, size_t k, Variant& value, int& slot) {
   const ExprUnit& unit = call.args[k];
   const ByteString& name = call.argNames[k];
   bool done = false;
