@@ -83,6 +83,16 @@ TEST(CallPrograms, ReadBeforeWriteBackKeepsItsValue) {
   EXPECT_PRED2(Has, s, "A = Integer 66");
 }
 
+// A call inside another call's arguments runs within that call: what it
+// writes back is undone when the outer call returns.
+TEST(CallPrograms, WriteBackInsideArgumentsIsUndoneAfterTheCall) {
+  std::string s = Outcome(
+      "FUNCTION W(P0); BEGIN P0 := P0 + 1; RESULT := P0 * 2 END;"
+      "FUNCTION F(P0); BEGIN V1 := P0; V2 := W(W(V1)); RESULT := V1 * 100 + V2 END;"
+      "A := F(1);");
+  EXPECT_PRED2(Has, s, "A = Integer 110");
+}
+
 // Calls inside the arguments of a call are one level deeper: the recursion
 // limit is reached at the same depth with and without frames.
 TEST(CallPrograms, RecursionLimitCountsCallsInsideArguments) {
