@@ -31,6 +31,11 @@ inline bool SameName(const ByteString& a, const ByteString& b) {
   return true;
 }
 
+// name == base + "[" + k + "]", without building the text.
+bool IsElementName(const ByteString& name, const ByteString& base, int32_t k);
+// Sets out to base + "[" + k + "]".
+void ElementName(const ByteString& base, int32_t k, ByteString& out);
+
 inline bool HasDot(const ByteString& name) {
   for (char c : name)
     if (c == '.') return true;
@@ -81,6 +86,9 @@ class TVarList {
     Changed();
   }
   int IndexOf(const ByteString& name) const;
+  // IndexOf(base + "[" + k + "]") without building the name when it is
+  // found; name receives it when absent.
+  int IndexOfElement(const ByteString& base, int32_t k, ByteString& name) const;
   const TVar* Find(const ByteString& name) const;
   TVar* Find(const ByteString& name);
   // Replaces the value of the first variable of that name; false when absent.
@@ -110,9 +118,14 @@ class TVarList {
   void Appended(const ByteString& name);
   void DropIndex() const;
   void BuildIndex() const;
+  // Doubles the index, moving its entries with the hashes they hold.
+  void GrowIndex() const;
   // Position of name by the index; kStale when a record was renamed in place.
-  int Probe(const ByteString& name, uint32_t hash) const;
+  // at receives the free entry that ended a search that found nothing.
+  int Probe(const ByteString& name, uint32_t hash, size_t& at) const;
   void IndexName(const ByteString& name, uint32_t hash, int pos) const;
+  // Indexes the appended last record.
+  void IndexLast();
   void UnindexLast() const;
 
   std::vector<TVar> items_;
@@ -137,6 +150,13 @@ class TVarList {
   mutable std::vector<IndexEntry> index_;
   mutable size_t indexUsed_ = 0;
   mutable bool indexed_ = false;
+  // The last name the index did not find, while the list stays as it was:
+  // a name looked up and then appended (a new variable or array element)
+  // is hashed and searched once, not twice.
+  mutable ByteString missName_;
+  mutable uint64_t missStamp_ = 0;
+  mutable uint32_t missHash_ = 0;
+  mutable size_t missAt_ = 0;
 };
 
 }  // namespace qel

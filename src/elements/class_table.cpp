@@ -14,15 +14,22 @@ int ElementClass::FindPropertyUpper(const ByteString& upperName) const {
 }
 
 int ElementClass::FindProperty(const ByteString& name) const {
-  // Scripts ask in upper case already: no copy then.
-  for (char c : name)
+  // Scripts ask in upper case already: no copy then. Script array elements
+  // (NAME[k]) are asked for often and are no property: no hashing for them.
+  for (char c : name) {
     if (c >= 'a' && c <= 'z') return FindPropertyUpper(UpperAscii(name));
+    if (c == '[' && !bracketNames_) return -1;
+  }
   return FindPropertyUpper(name);
 }
 
 void ElementClass::IndexProperties() {
   byUpperName_.clear();
-  for (size_t i = 0; i < properties.size(); ++i) byUpperName_.emplace(properties[i].upperName, static_cast<int>(i));
+  bracketNames_ = false;
+  for (size_t i = 0; i < properties.size(); ++i) {
+    byUpperName_.emplace(properties[i].upperName, static_cast<int>(i));
+    if (properties[i].upperName.find('[') != ByteString::npos) bracketNames_ = true;
+  }
 }
 
 void ElementClassTable::RegisterElementClass(ElementClass entry) {

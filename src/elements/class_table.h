@@ -25,6 +25,7 @@ struct ElementClass {
 
  private:
   std::unordered_map<ByteString, int> byUpperName_;
+  bool bracketNames_ = false;  // a property name has a '[': array element names may be one
 };
 
 class ElementClassTable {

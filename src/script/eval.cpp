@@ -127,13 +127,20 @@ bool Machine::EvalNum(const ExprNode& n, Num& v) {
 }
 
 // Finds every plain operand of the code for the list as it is now; false
-// when one is no variable (the general path then reads it).
+// when one is no variable and no element path may stand for it (the
+// general path then reads it).
 bool Machine::BindFlat(const NumCode& code) {
+  const bool paths = calc_.env() != nullptr;
   for (size_t k = 0; k < code.leaves.size(); ++k) {
     const ExprNode& leaf = *code.leaves[k];
-    int i = -1;
-    if (!leaf.idx1 && (i = FindSlot(leaf.name, leaf.var)) < 0) return false;
-    code.slots[k] = i;  // -1: an array element, found at each run
+    int i = -1;  // an array element, found at each run
+    if (!leaf.idx1 && (i = FindSlot(leaf.name, leaf.var)) < 0) {
+      // No variable while the names stay: an element property, read
+      // through its remembered path at each run.
+      if (!paths) return false;
+      i = kPathSlot;
+    }
+    code.slots[k] = i;
   }
   code.target = -1;
   code.bound = calc_.vars_.stamp();
@@ -148,6 +155,10 @@ bool Machine::BindFlat(const NumCode& code) {
   const size_t leaves = code.slots.size();
   for (size_t k = 0; k < leaves; ++k) {
     int slot = code.slots[k];
+    if (slot == kPathSlot) {
+      if (!PathNum(*code.leaves[k], leaf[k])) return false;
+      continue;
+    }
     const Variant* p = slot >= 0 ? &vars[slot].Value : PeekElement(*code.leaves[k]);
     if (!p || !ToNum(*p, leaf[k])) return false;
   }
@@ -180,13 +191,18 @@ bool Machine::RunFlat(const NumCode& code, Num& out) {
 // false, with nothing changed, when the general path must run.
 bool Machine::AssignFlat(const Stmt& s, const NumCode& code) {
   TVarList& vars = calc_.vars_;
-  if (code.bound != vars.stamp() || code.target < 0) {
+  if (code.bound != vars.stamp() || code.target == -1) {
     if (!BindFlat(code)) return false;
     code.target = FindSlot(s.target, s.var);
-    if (code.target < 0) return false;
+    // No variable: an element property, written through its path.
+    if (code.target < 0) {
+      if (!calc_.env()) return false;
+      code.target = kPathSlot;
+    }
   }
-  if (NeedsUndo(code.target)) return false;
   const Num* result;
+  if (code.target == kPathSlot) return FlatResult(code, result) && PathInPlace(s, *result);
+  if (NeedsUndo(code.target)) return false;
   if (!FlatResult(code, result)) return false;
   SetNum(vars[code.target].Value, *result);
   return true;

@@ -142,21 +142,13 @@ bool GameEnv::AssignPathAt(const ByteString& path, const Variant& value, const T
 
 bool GameEnv::ReadRememberedNum(PathSite& site, const TVarList& vars, Num& v) {
   TQelElement* e = Remembered(site, vars);
-  if (!e) return false;
-  if (!site.property) return ToNum((*e->Vars)[site.var].Value, v);
-  bool isFloat;
-  if (!ReadNumber(*site.property, *e, isFloat, v.i, v.f)) return false;
-  v.kind = isFloat ? VarKind::Float : VarKind::Integer;
-  return true;
+  return e && RememberedNum(site, *e, v);
 }
 
 bool GameEnv::WriteRememberedNum(PathSite& site, const TVarList& vars, const Num& v) {
   TQelElement* e = Remembered(site, vars);
   if (!e) return false;
-  bool isFloat = v.kind == VarKind::Float;
-  if (site.property && (isFloat || v.kind == VarKind::Integer || v.kind == VarKind::Int64) &&
-      WriteNumber(*site.property, *e, isFloat, v.i, v.f))
-    return true;
+  if (WriteNumberTo(site, *e, v)) return true;
   Variant value;
   SetNum(value, v);
   return Put(*e, site, value);

@@ -2,13 +2,16 @@
 // The element tree as the interpreter sees it: the running element (the
 // runtime's CurrentElement), dotted paths from it, and the root's switches.
 #include "elements/qel_db.h"
+#include "script/path_check.h"
 #include "script/script_env.h"
 
 namespace qel {
 
 class GameEnv : public ScriptEnv {
  public:
-  GameEnv(Runtime& runtime, TQelDB& root) : runtime_(runtime), root_(root) {}
+  GameEnv(Runtime& runtime, TQelDB& root) : runtime_(runtime), root_(root) {
+    watch_ = PathWatch{&runtime_.elements, &runtime_.script.CurrentElement};
+  }
 
   PathRead ResolvePath(const ByteString& path, const TVarList& vars, Variant& value) override;
   bool AssignPath(const ByteString& path, const Variant& value, const TVarList& vars) override;
@@ -34,19 +37,7 @@ class GameEnv : public ScriptEnv {
             PathSite* trace = nullptr) const;
   // The remembered target of site, or null when the site no longer holds.
   TQelElement* Remembered(const PathSite& site, const TVarList& vars) const {
-    if (site.tree != &runtime_.elements || site.treeStamp != runtime_.elements.treeStamp() ||
-        site.start != runtime_.script.CurrentElement)
-      return nullptr;
-    for (int i = 0; i < site.askedCount; ++i) {
-      const TQelElement* e = site.asked[i].element;
-      if ((e->Vars ? e->Vars->stamp() : 0) != site.asked[i].varsStamp) return nullptr;
-    }
-    if (site.varSlot >= 0) {
-      if (vars.stamp() != site.varStamp) return nullptr;
-      const Variant& v = vars[site.varSlot].Value;
-      if (!v.IsReference() || v.handle() != site.varHandle) return nullptr;
-    }
-    return site.target;
+    return RememberedTarget(site, watch_, vars);
   }
   // What GetValue and SetValue do with the remembered property or variable.
   static Variant Get(const TQelElement& e, const PathSite& site) {

@@ -39,6 +39,10 @@ class Machine {
     uint64_t stamp = calc_.vars_.stamp();
     if (cache.hit == stamp) return cache.slot;
     if (cache.miss == stamp) return -1;
+    if (cache.hitEpoch == calc_.vars_.epoch()) {
+      cache.hit = stamp;
+      return cache.slot;
+    }
     return Refind(name, cache);
   }
   bool Lookup(const ByteString& name, int& cache, Variant& out);
@@ -49,7 +53,7 @@ class Machine {
   void WriteSlot(int i, const Variant& value);
   void WriteSlot(int i, Variant&& value);
   // Position of NAME[k], remembered per call site; -1 when absent. name
-  // receives the element's full name when the cache could not answer.
+  // receives the element's full name when it is absent.
   int ArraySlot(const ByteString& base, int32_t k, ArraySites& cache, ByteString& name);
   // The same from the cache alone; -1 when it cannot answer.
   int CachedElement(const ByteString& base, int32_t k, ArraySites& cache) const {

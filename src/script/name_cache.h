@@ -9,6 +9,7 @@ namespace qel {
 struct NameCache {
   int slot = -1;
   uint64_t hit = 0;   // stamp at which slot held the name
+  uint64_t hitEpoch = 0;  // epoch at which it did: appends since move no record
   uint64_t miss = 0;  // stamp at which the name was absent
   // The list's epoch and length when the name was last found absent: while
   // the epoch stays, only the records appended since need a look.

@@ -38,6 +38,10 @@ struct NumCode {
   mutable int target = -1;
 };
 
+// In NumCode::slots and target: a name that is no variable, read or written
+// through the element path it remembers.
+constexpr int kPathSlot = -2;
+
 // Flattens the numeric subtree under n; null when it is too large or too
 // deep for the fixed stack, or has nothing to gain (a single operand).
 std::unique_ptr<NumCode> FlattenNumeric(const ExprNode& n);

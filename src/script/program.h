@@ -32,7 +32,7 @@ struct ErrorInfo {
 // holds one per element.
 struct ElementCache {
   int slot = -1;
-  uint64_t hit = 0;  // stamp at which slot held the element
+  uint64_t hit = 0;  // epoch at which slot held the element
 };
 
 // Where a site found NAME[k]: elements lo..hi at positions offset + k while

@@ -9,6 +9,7 @@
 
 namespace qel {
 
+class ElementRegistry;
 class Runtime;
 class TQelElement;
 struct PropertyInfo;
@@ -43,6 +44,14 @@ struct PathSite {
   int varSlot = -1;  // position of the script variable of a step, -1 when none
   uint64_t varStamp = 0;
   uint32_t varHandle = 0;
+};
+
+// What a remembered site is checked against, in the environment: the tree
+// and the running element, read where the interpreter needs them without
+// a call.
+struct PathWatch {
+  const ElementRegistry* tree = nullptr;
+  const uint32_t* current = nullptr;  // handle of the running element
 };
 
 // Room for a name's PathSite, made the first time the name is walked.
@@ -94,6 +103,11 @@ class ScriptEnv {
   virtual Runtime* runtime() const { return nullptr; }
   virtual TQelElement* CurrentElement() const { return nullptr; }
   virtual TQelElement* RootElement() const { return nullptr; }
+  // Null when the environment remembers no paths.
+  const PathWatch* watch() const { return watch_.tree ? &watch_ : nullptr; }
+
+ protected:
+  PathWatch watch_;
 };
 
 }  // namespace qel

@@ -1,7 +1,4 @@
 // The variable store: script variables first, then the element tree.
-#include <charconv>
-#include <cstring>
-
 #include "script/machine.h"
 
 namespace qel {
@@ -13,17 +10,6 @@ ByteString Where(const TScriptCalc& calc) {
   return env ? " (in " + env->Place() + " " + env->EventName() : ByteString(" (in  ");
 }
 
-// name == base + "[" + k + "]", without building the text.
-bool IsElementName(const ByteString& name, const ByteString& base, int32_t k) {
-  char digits[16];
-  auto r = std::to_chars(digits, digits + sizeof digits, k);
-  size_t n = static_cast<size_t>(r.ptr - digits);
-  if (name.size() != base.size() + n + 2) return false;
-  const char* p = name.data();
-  return std::memcmp(p, base.data(), base.size()) == 0 && p[base.size()] == '[' &&
-         std::memcmp(p + base.size() + 1, digits, n) == 0 && p[name.size() - 1] == ']';
-}
-
 constexpr int32_t kCachedIndices = 1 << 20;
 
 }  // namespace
@@ -32,10 +18,12 @@ int Machine::CachedSlot(const ByteString& base, int32_t k, ArraySites& cache) co
   const TVarList& vars = calc_.vars_;
   if (!fast_ || k < 0) return -1;
   if (static_cast<size_t>(k) >= cache.slots.size()) return -1;
+  // c.hit holds the epoch at which the element was found: while no record
+  // is removed, appends move none.
   ElementCache& c = cache.slots[k];
-  if (c.hit == vars.stamp()) return c.slot;
+  if (c.hit == vars.epoch()) return c.slot;
   if (c.slot < 0 || c.slot >= vars.Count() || !IsElementName(vars[c.slot].Name, base, k)) return -1;
-  c.hit = vars.stamp();
+  c.hit = vars.epoch();
   return c.slot;
 }
 
@@ -52,12 +40,7 @@ int Machine::ArraySlot(const ByteString& base, int32_t k, ArraySites& cache, Byt
       return static_cast<int>(s);
     }
   }
-  char digits[16];
-  auto r = std::to_chars(digits, digits + sizeof digits, k);
-  name.clear();
-  name.reserve(base.size() + static_cast<size_t>(r.ptr - digits) + 2);
-  name.append(base).append(1, '[').append(digits, r.ptr).append(1, ']');
-  int s = vars.IndexOf(name);
+  int s = vars.IndexOfElement(base, k, name);
   if (!fast_ || s < 0 || k < 0) return s;
   if (!inRun) {
     cache.epoch = vars.epoch();
@@ -65,7 +48,7 @@ int Machine::ArraySlot(const ByteString& base, int32_t k, ArraySites& cache, Byt
     cache.offset = static_cast<int64_t>(s) - k;
   } else if (k < kCachedIndices) {
     if (cache.slots.size() <= static_cast<size_t>(k)) cache.slots.resize(static_cast<size_t>(k) + 1);
-    cache.slots[k] = ElementCache{s, vars.stamp()};
+    cache.slots[k] = ElementCache{s, vars.epoch()};
   }
   return s;
 }
@@ -98,6 +81,7 @@ int Machine::Refind(const ByteString& name, NameCache& cache) const {
   if (i >= 0) {
     cache.slot = i;
     cache.hit = vars.stamp();
+    cache.hitEpoch = vars.epoch();
   } else {
     cache.miss = vars.stamp();
     cache.missEpoch = vars.epoch();
@@ -159,6 +143,9 @@ bool Machine::Store(const ByteString& name, Variant&& value, NameCache& cache, P
 
 bool Machine::Create(const ByteString& name, const Variant& value, int& slot, bool checked, PathSiteSlot* site) {
   ScriptEnv* env = calc_.env();
+  // A plain name the running element does not take goes straight to the
+  // list: new variables and array elements skip the walk.
+  if (env && fast_ && !HasDot(name) && !env->MayTake(name)) env = nullptr;
   if (env && (site && fast_ ? env->AssignPathAt(name, value, calc_.vars_, site->get())
                             : env->AssignPath(name, value, calc_.vars_)))
     return true;

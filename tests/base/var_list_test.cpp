@@ -51,6 +51,22 @@ TEST(VarListIndex, AgreesWithAScanUnderRandomEdits) {
         list.PopBack();
       } else if (what == 13 && list.Count() > 0) {
         list.Erase(pick(list.Count()));
+      } else if (what < 16) {
+        // Looked up, then appended when absent: the way new variables come.
+        ByteString name = AnyName(pick(names));
+        bool absent = ScanFor(list, name) < 0;
+        ASSERT_EQ(list.AddIfMissing(TVar{name, Variant::Byte(1)}), absent) << "seed " << seed << " step " << step;
+      } else if (what < 18) {
+        // An element looked up by its parts; its name comes back when absent.
+        const char* base = pick(2) ? "A" : "B";
+        int k = pick(names / 6 + 3) - 1;
+        ByteString full = ByteString(base) + "[" + std::to_string(k) + "]", name;
+        int found = list.IndexOfElement(base, k, name);
+        ASSERT_EQ(found, ScanFor(list, full)) << "seed " << seed << " step " << step;
+        if (found < 0) {
+          ASSERT_EQ(name, full);
+          if (pick(2)) list.Append(name, Variant::Byte(2));
+        }
       } else {
         ByteString name = AnyName(pick(names + 5));
         ASSERT_EQ(list.IndexOf(name), ScanFor(list, name)) << "seed " << seed << " step " << step;
@@ -66,6 +82,12 @@ TEST(VarListIndex, LargeArrayFillsAndEmpties) {
   EXPECT_EQ(list.IndexOf(Element(0)), 0);
   EXPECT_EQ(list.IndexOf(Element(99999)), 99999);
   EXPECT_EQ(list.IndexOf(Element(100000)), -1);
+  ByteString name;
+  EXPECT_EQ(list.IndexOfElement("A", 77777, name), 77777);
+  EXPECT_EQ(list.IndexOfElement("A", INT32_MIN, name), -1);
+  EXPECT_EQ(name, "A[-2147483648]");
+  EXPECT_EQ(list.IndexOfElement("A", INT32_MAX, name), -1);
+  EXPECT_EQ(name, "A[2147483647]");
   list.Append(Element(5), Variant::Byte(1));  // a duplicate: the first one wins
   EXPECT_EQ(list.IndexOf(Element(5)), 5);
   list.PopBack();

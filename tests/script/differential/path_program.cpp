@@ -17,7 +17,7 @@ const char* const kSegments[] = {"KNOB", "SELF", "E", "F", "ROOM", "KNOB", "BOLT
 const char* const kSafe[] = {"KNOB", "SELF", "E", "F", "ROOM"};
 // Element variables that hide a child, a keyword or a property on the way.
 const char* const kVarOwners[] = {"SELF", "KNOB", "KNOB", "E", "PARENT"};
-const char* const kVarNames[] = {"KNOB", "RX", "V1", "SELF", "ROOM", "RY", "X"};
+const char* const kVarNames[] = {"KNOB", "RX", "V1", "SELF", "ROOM", "RY", "X", "M[2]"};
 const char* const kLast[] = {"RX", "RY", "X", "ID", "VIS", "ORDER", "SCALE", "V1", "TAG"};
 const char* const kNumberProps[] = {"RX", "RY", "X", "ORDER", "V1"};
 const char* const kValues[] = {"1", "0.5", "-3", "2147483647", "'abc'", "'12'", "''", "TRUE", "\"KEY\"",
@@ -106,7 +106,16 @@ class PathGenerator {
       std::string p = Path(true);
       return p + " := " + p + " + " + (c_.Chance(50) ? "0.5" : "1");
     }
-    if (pick < 30) return Path(false) + " := " + Value();
+    if (pick < 30) {
+      // An array element of the script, unless the running element has a
+      // variable of that name.
+      if (c_.Chance(15)) {
+        std::string element = "M[" + std::to_string(1 + c_.Below(2)) + "] := " + Value();
+        if (c_.Chance(50)) return element;
+        return "BEGIN TREEVAR(SELF, 'M[2]', " + Value() + "); " + element + " END";
+      }
+      return Path(false) + " := " + Value();
+    }
     if (pick < 42) return (c_.Chance(50) ? "A := A + " : "B := ") + Path(c_.Chance(70));
     if (pick < 47)
       return "IF " + Path(true) + " > " + std::to_string(c_.Below(4)) + " THEN " + Statement(depth - 1) + " ELSE " +

@@ -58,6 +58,41 @@ class Generator {
       if (c_.Chance(70)) out += std::string(name) + " := " + Leaf() + ";\n";
     if (c_.Chance(50)) out += "ARR[1] := " + Leaf() + "; ARR[2] := " + Leaf() + ";\n";
     out += List(2, 3 + c_.Below(6), false, 0);
+    // Drawn last, so that what comes before stays as each seed made it.
+    if (c_.Chance(15)) {
+      std::string routine = ArrayRoutine();
+      out = routine + out + ArrayCalls();
+    }
+    return out;
+  }
+
+  // A function that makes array elements and reads and writes them back in
+  // another order. What it makes vanishes when it returns, and the calls
+  // below make or drop variables between them, so each call finds the
+  // elements at other positions than the one before.
+  std::string ArrayRoutine() {
+    const std::string top = std::to_string(3 + c_.Below(6));
+    const std::string made = c_.Chance(50) ? "K" : top + " - K";
+    const std::string used = c_.Chance(50) ? top + " - K" : "K";
+    std::string out = "FUNCTION FA(P0);\nBEGIN\n  T := P0;\n";
+    out += "  FOR K := 0 TO " + top + " DO M[" + made + "] := K + P0;\n";
+    for (int k = 1 + c_.Below(2); k > 0; --k) {
+      if (c_.Chance(50)) out += "  FOR K := 0 TO " + top + " DO T := T * 3 + M[" + used + "];\n";
+      else out += "  FOR K := 0 TO " + top + " DO M[" + used + "] := M[" + used + "] * 2 + K;\n";
+    }
+    if (c_.Chance(30)) out += "  W2 := 1;\n";
+    out += "  RESULT := T";
+    for (int k = 0; k < 3; ++k) out += " + M[" + std::to_string(c_.Below(9)) + "]";
+    return out + "\nEND;\n";
+  }
+
+  std::string ArrayCalls() {
+    std::string out;
+    for (int k = 1 + c_.Below(4); k > 0; --k) {
+      out.append("W").append(std::to_string(c_.Below(3))).append(" := FA(");
+      out.append(std::to_string(c_.Below(3))).append(");\n");
+      if (c_.Chance(30)) out.append("M[").append(std::to_string(c_.Below(9))).append("] := 1;\n");
+    }
     return out;
   }
 
