@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "differential/call_program.h"
 #include "differential/differential.h"
 #include "differential/path_program.h"
 #include "differential/random_program.h"
@@ -15,9 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qel::fuzz::EnterScratchDir();
   static qel::DifferentialRunner runner;
   qel::ByteChoices choices(data, size);
-  // One input in four is a program about element paths.
-  const std::string program =
-      choices.Below(4) == 0 ? qel::RandomPathProgram(choices) : qel::RandomProgram(choices);
+  // One input in four is a program about element paths, one in five about calls.
+  const int kind = choices.Below(20);
+  const std::string program = kind < 5   ? qel::RandomPathProgram(choices)
+                              : kind < 9 ? qel::RandomCallProgram(choices)
+                                         : qel::RandomProgram(choices);
   const std::string report = runner.Compare(program);
   if (!report.empty()) {
     std::fprintf(stderr, "%s\n%s", program.c_str(), report.c_str());

@@ -1,6 +1,7 @@
 #include "hostapi/float_text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -74,8 +75,10 @@ ByteString ExponentSuffix(int exponent, int minDigits, bool plusSign) {
 DecimalDigits ToDecimal(double value) {
   DecimalDigits d;
   if (!std::isfinite(value) || value == 0) return d;
+  // "-d.dddddddddddddddde+xxx", as printf's "%.16e" writes it, without
+  // printf's slow path.
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.16e", value);  // "-d.dddddddddddddddde+xxx"
+  *std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, 16).ptr = 0;
   const char* p = buf;
   if (*p == '-') d.negative = true, ++p;
   for (; *p && *p != 'e'; ++p)

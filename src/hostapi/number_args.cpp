@@ -15,7 +15,7 @@ namespace {
 
 }  // namespace
 
-double NumberArg(const Variant& v) {
+double NumberValue(const Variant& v) {
   if (auto d = v.ToDouble()) return *d;
   ThrowNotA("Double", v);
 }
@@ -25,7 +25,7 @@ int32_t IntegerArg(const Variant& v) {
   ThrowNotA("Integer", v);
 }
 
-int64_t TruncatedArg(const Variant& v) {
+int64_t TruncatedValue(const Variant& v) {
   if (v.IsInteger()) return v.int_value();
   const double d = std::trunc(NumberArg(v));
   if (std::isnan(d)) throw StdlibError("Invalid floating point operation");

@@ -147,46 +147,6 @@ bool Machine::BindFlat(const NumCode& code) {
   return true;
 }
 
-namespace {
-
-// Two Integers, the usual operands of loops: FastNum's results without its
-// general case analysis. False for what FastNum must decide.
-inline bool IntPair(uint8_t code, int64_t x, int64_t y, Num& out) {
-  int64_t v;
-  switch (code) {
-    case tkPlus: v = x + y; break;
-    case tkMinus: v = x - y; break;
-    case tkStar: v = x * y; break;
-    case tkAnd: v = x & y; break;
-    case tkOr: v = x | y; break;
-    case tkXor: v = x ^ y; break;
-    default: return Compare(code, x, y, out);
-  }
-  out.kind = FitsInt32(v) ? VarKind::Integer : VarKind::Int64;
-  out.i = v;
-  return true;
-}
-
-// Two Floats that are numbers: FastNum's arithmetic without its case
-// analysis; comparisons, NaN and division by zero are left to it.
-inline bool FloatPair(uint8_t code, double x, double y, Num& out) {
-  if (x != x || y != y) return false;
-  switch (code) {
-    case tkPlus: out.f = x + y; break;
-    case tkMinus: out.f = x - y; break;
-    case tkStar: out.f = x * y; break;
-    case tkSlash:
-      if (y == 0) return false;
-      out.f = x / y;
-      break;
-    default: return Compare(code, x, y, out);
-  }
-  out.kind = VarKind::Float;
-  return true;
-}
-
-}  // namespace
-
 // Runs bound code; result points at its value in the registers.
 [[gnu::always_inline]] inline bool Machine::FlatResult(const NumCode& code, const Num*& result) {
   const TVarList& vars = calc_.vars_;
@@ -473,76 +433,6 @@ bool Machine::CharAt(const ByteString& name, const Variant& value, const ByteStr
   if (!CheckStringIndex(index, value.string_value().size(), ctx, at)) return false;
   out = Variant::String(ByteString(1, value.string_value()[at]));
   return true;
-}
-
-void Machine::CallHost(const ExprNode& n, Variant& out) {
-  TokenRange ctx = unit_->text;
-  const TFuncList& funcs = calc_.funcs_;
-  if (n.funcOwner != &calc_ || n.funcVersion != funcs.version()) {
-    n.funcIndex = funcs.IndexOf(n.name);
-    n.funcOwner = &calc_;
-    n.funcVersion = funcs.version();
-  }
-  if (n.funcIndex < 0) {
-    Fail("Unknown function: " + n.name, ctx, 8);
-    return;
-  }
-  // Host calls are the hot path of library-heavy scripts: each nesting level
-  // reuses its argument list, and short slot lists stay on the stack.
-  const size_t argc = n.args.size();
-  // One list per nesting level and argument count, so that calls of
-  // different arity in one expression do not resize a shared list.
-  const size_t list = hostDepth_ * (kArgListSizes + 1) + std::min(argc, kArgListSizes);
-  if (list >= argLists_.size()) argLists_.resize(list + 1);
-  if (!argLists_[list]) argLists_[list] = std::make_unique<TVarList>();
-  TVarList& params = *argLists_[list];
-  struct Leave {
-    size_t& depth;
-    ~Leave() { --depth; }
-  } leave{++hostDepth_};
-  while (params.Count() > static_cast<int>(argc)) params.PopBack();
-  params.Reserve(static_cast<int>(argc));
-  while (params.Count() < static_cast<int>(argc)) params.Append(TVar{});
-  int inlineSlots[8];
-  std::vector<int> moreSlots(argc > 8 ? argc : 0);
-  int* slots = argc > 8 ? moreSlots.data() : inlineSlots;
-  std::fill(slots, slots + argc, -1);
-  for (size_t k = 0; k < argc; ++k) {
-    TVar& arg = params[static_cast<int>(k)];
-    if (!EvalUnit(n.args[k], arg.Value)) {
-      Fail("Invalid expression in function params: " + Encode(n.args[k].text), ctx, 7);
-      return;
-    }
-    if (!n.argNames[k].empty()) slots[k] = FindSlot(n.argNames[k], n.argVars[k]);
-    const bool isVar = slots[k] >= 0;
-    // Most calls pass the same way as the last one: no rewrite then.
-    const char* kind = isVar ? "VAR" : "VALUE";
-    if (arg.Name != kind) arg.Name = kind;
-  }
-  // A copy, so that a callback may register functions without pulling the
-  // callee out from under itself.
-  TScriptFunc func = funcs[n.funcIndex].Func;
-  TVar result;
-  bool ok = false;
-  ByteString exception;
-  bool raised = false;
-  try {
-    ok = func && func(calc_, params, result);
-  } catch (const std::exception& e) {
-    raised = true;
-    exception = e.what();
-  } catch (...) {
-    raised = true;
-    exception = "Unknown exception";
-  }
-  if (!ok) {
-    Fail("Invalid parameters, function " + n.name + (raised ? " : " + exception : ByteString()), ctx, 7);
-    Fail("Error in function: " + n.name, ctx, 7);
-    return;
-  }
-  for (size_t k = 0; k < argc && k < static_cast<size_t>(params.Count()); ++k)
-    if (slots[k] >= 0 && slots[k] < calc_.vars_.Count()) WriteSlot(slots[k], params[static_cast<int>(k)].Value);
-  out = std::move(result.Value);
 }
 
 void Machine::CallProc(const ExprNode& n, Variant& out) {

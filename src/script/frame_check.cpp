@@ -1,5 +1,6 @@
 #include "script/frame_check.h"
 
+#include "script/frame_code.h"
 #include "script/tokens.h"
 
 namespace qel {
@@ -95,6 +96,9 @@ class FrameCheck {
     if (!n.callee || !n.callee->isFunction || n.args.size() != n.callee->params.size()) return false;
     for (size_t k = 0; k < n.args.size(); ++k) {
       if (!Unit(n.args[k])) return false;
+      // Arguments are evaluated inside the call: what a call among them
+      // writes back is undone when this one returns, which a frame cannot do.
+      if (WritesBack(*n.args[k].root)) return false;
       // An argument sees the parameters stored before it.
       for (size_t j = 0; j < k; ++j)
         if (Reads(*n.args[k].root, n.callee->params[j])) return false;
@@ -103,6 +107,17 @@ class FrameCheck {
       if (!n.argNames[k].empty() && (root.op != Op::Var || root.name != n.argNames[k])) return false;
     }
     return true;
+  }
+
+  static bool WritesBack(const ExprNode& n) {
+    if (n.op == Op::ProcCall)
+      for (const ByteString& name : n.argNames)
+        if (!name.empty()) return true;
+    if (n.a && WritesBack(*n.a)) return true;
+    if (n.b && WritesBack(*n.b)) return true;
+    for (const ExprUnit& u : n.args)
+      if (u.root && WritesBack(*u.root)) return true;
+    return false;
   }
 
   static bool Reads(const ExprNode& n, const ByteString& name) {
@@ -187,9 +202,14 @@ void MarkFramedRoutines(Program& program) {
     }
   }
   for (auto& [name, proc] : program.procs) {
+    proc->code.reset();
     if (!proc->framed) continue;
     std::vector<const Procedure*> seen;
     Reach(*proc, seen, proc->reachedNames);
+    if (auto code = CompileFrame(*proc)) {
+      proc->frameSize = code->registers;
+      proc->code = std::move(code);
+    }
   }
 }
 

@@ -20,6 +20,54 @@ bool ReadsAny(const ExprNode& n, const std::vector<ByteString>& names, size_t co
   return n.b && ReadsAny(*n.b, names, count);
 }
 
+// Two Integers written straight into a Variant: IntPair's results, as
+// SetNum would store them. False for what QuickNum must decide.
+inline bool IntegerPair(uint8_t code, int64_t x, int64_t y, Variant& out) {
+  int64_t v;
+  switch (code) {
+    case tkPlus: v = x + y; break;
+    case tkMinus: v = x - y; break;
+    case tkStar: v = x * y; break;
+    case tkAnd: v = x & y; break;
+    case tkOr: v = x | y; break;
+    case tkXor: v = x ^ y; break;
+    case tkEq: out.SetBoolean(x == y); return true;
+    case tkNe: out.SetBoolean(x != y); return true;
+    case tkLt: out.SetBoolean(x < y); return true;
+    case tkGt: out.SetBoolean(x > y); return true;
+    case tkLe: out.SetBoolean(x <= y); return true;
+    case tkGe: out.SetBoolean(x >= y); return true;
+    default: return false;
+  }
+  if (FitsInt32(v)) out.SetInteger(static_cast<int32_t>(v));
+  else out.SetInt64(v);
+  return true;
+}
+
+// A comparison of two Integers, as IntegerPair gives it.
+inline bool IntegerTest(uint8_t code, int64_t x, int64_t y) {
+  switch (code) {
+    case tkEq: return x == y;
+    case tkNe: return x != y;
+    case tkLt: return x < y;
+    case tkGt: return x > y;
+    case tkLe: return x <= y;
+    default: return x >= y;
+  }
+}
+
+// A value as a condition, as FrameCondition takes it.
+inline bool Truth(const Variant& v, bool& c) {
+  if (v.kind() == VarKind::Boolean) {
+    c = v.int_value() != 0;
+    return true;
+  }
+  auto b = v.ToBoolean();
+  if (!b) return false;
+  c = *b;
+  return true;
+}
+
 }  // namespace
 
 bool Machine::FramesAllowed(const Procedure& proc, const ExprNode& call) const {
@@ -36,7 +84,11 @@ bool Machine::FramesAllowed(const Procedure& proc, const ExprNode& call) const {
 // Operators as the general evaluation applies them, minus the language
 // table, which is left to it.
 bool Machine::FrameBinary(uint8_t code, Variant& left, const Variant& right) const {
-  if (FastNumbers(code, left, right, left)) return true;
+  Num a, b, c;
+  if (ToNum(left, a) && ToNum(right, b) && QuickNum(code, a, b, c)) {
+    SetNum(left, c);
+    return true;
+  }
   // The general way reports a string grown too long.
   if (ConcatTooLong(code, left, right)) return false;
   auto quoted = [](const Variant& v) {
@@ -116,7 +168,7 @@ bool Machine::RunFrame(const Procedure& proc, size_t base, Variant& result) {
 
 bool Machine::FrameBody(const Procedure& proc, size_t base, Variant& result) {
   bool exited = false;
-  if (!FrameList(proc.body, base, exited)) return false;
+  if (proc.code ? !RunCode(*proc.code, base) : !FrameList(proc.body, base, exited)) return false;
   FrameSlot& r = frame_[base + static_cast<size_t>(proc.resultSlot)];
   if (!r.set) return false;
   result = std::move(r.value);
@@ -235,7 +287,7 @@ bool Machine::FrameNum(const ExprNode& n, size_t base, Num& v) const {
     }
     case Op::Binary: {
       Num a, b;
-      return FrameLeaf(*n.a, base, a) && FrameLeaf(*n.b, base, b) && FastNum(n.code, a, b, v);
+      return FrameLeaf(*n.a, base, a) && FrameLeaf(*n.b, base, b) && QuickNum(n.code, a, b, v);
     }
     default: return false;
   }
@@ -313,6 +365,144 @@ bool Machine::FrameCallBody(const Procedure& proc, const ExprNode& n, size_t bas
     frame_[base + static_cast<size_t>(n.args[k].root->slot)].value =
         frame_[top + static_cast<size_t>(proc.paramSlots[k])].value;
   }
+  frameTop_ = top;
+  return true;
+}
+
+// A binary operator of frame code: out may be one of the operands.
+[[gnu::always_inline]] inline bool Machine::CodeBinary(uint8_t code, const Variant& l, const Variant& r,
+                                                       Variant& out) const {
+  if (l.kind() == VarKind::Integer && r.kind() == VarKind::Integer &&
+      IntegerPair(code, l.int_value(), r.int_value(), out))
+    return true;
+  Num x, y, z;
+  if (ToNum(l, x) && ToNum(r, y) && QuickNum(code, x, y, z)) {
+    SetNum(out, z);
+    return true;
+  }
+  Variant t = l;
+  if (!FrameBinary(code, t, r)) return false;
+  out = std::move(t);
+  return true;
+}
+
+const Variant* Machine::CodeOperand(const FrameCode& code, uint16_t r, size_t base) const {
+  if (r & FrameCode::kConst) return &code.consts[r & ~FrameCode::kConst];
+  const FrameSlot& s = frame_[base + r];
+  return s.set ? &s.value : nullptr;
+}
+
+bool Machine::RunCode(const FrameCode& code, size_t base) {
+  // Levels and calls of the frame itself: a call inside sets its own from
+  // these, as the tree walk would have them there.
+  const int nest = nest_, depth = callDepth_;
+  const FrameIns* ins = code.ins.data();
+  for (size_t pc = 0;;) {
+    const FrameIns& in = ins[pc++];
+    switch (in.op) {
+      case FrameIns::Step:
+        steps_ += in.a;
+        if (steps_ > budget_) return false;
+        break;
+      case FrameIns::Load: {
+        const Variant* v = CodeOperand(code, in.a, base);
+        if (!v) return false;
+        FrameSlot& o = frame_[base + in.out];
+        if (&o.value != v) o.value = *v;
+        o.set = true;
+        break;
+      }
+      case FrameIns::Unary: {
+        const Variant* v = CodeOperand(code, in.a, base);
+        if (!v) return false;
+        Variant t = *v;
+        if (!(in.code == tkMinus ? Negate(t) : LogicalNot(t))) return false;
+        FrameSlot& o = frame_[base + in.out];
+        o.value = std::move(t);
+        o.set = true;
+        break;
+      }
+      case FrameIns::Binary: {
+        const Variant* l = CodeOperand(code, in.a, base);
+        const Variant* r = CodeOperand(code, in.b, base);
+        if (!l || !r) return false;
+        if (!CodeBinary(in.code, *l, *r, frame_[base + in.out].value)) return false;
+        frame_[base + in.out].set = true;
+        break;
+      }
+      case FrameIns::TestIfNot: {
+        const Variant* l = CodeOperand(code, in.a, base);
+        const Variant* r = CodeOperand(code, in.b, base);
+        if (!l || !r) return false;
+        bool c;
+        if (l->kind() == VarKind::Integer && r->kind() == VarKind::Integer) {
+          c = IntegerTest(in.code, l->int_value(), r->int_value());
+        } else {
+          Variant v;
+          if (!CodeBinary(in.code, *l, *r, v) || !Truth(v, c)) return false;
+        }
+        if (!c) pc = static_cast<size_t>(in.jump);
+        break;
+      }
+      case FrameIns::Call: {
+        nest_ = nest + in.nest + in.depth * kCallLevels;
+        callDepth_ = depth + in.depth;
+        const bool ok = CodeCall(code, in, base);
+        nest_ = nest;
+        callDepth_ = depth;
+        if (!ok) return false;
+        break;
+      }
+      case FrameIns::JumpIfNot: {
+        const Variant* v = CodeOperand(code, in.a, base);
+        bool c;
+        if (!v || !Truth(*v, c)) return false;
+        if (!c) pc = static_cast<size_t>(in.jump);
+        break;
+      }
+      case FrameIns::Jump: pc = static_cast<size_t>(in.jump); break;
+      case FrameIns::End: return true;
+    }
+  }
+}
+
+bool Machine::CodeCall(const FrameCode& code, const FrameIns& in, size_t base) {
+  if (TooDeep()) return false;
+  ++callDepth_;
+  nest_ += kCallLevels;
+  const ExprNode& n = *in.call;
+  const Procedure& callee = *n.callee;
+  size_t top;
+  if (callee.code) {
+    // Only the named slots start unset.
+    top = frameTop_;
+    const size_t need = top + static_cast<size_t>(callee.frameSize);
+    if (frame_.size() < need) frame_.resize(need);
+    for (size_t k = top, named = top + static_cast<size_t>(callee.code->named); k < named; ++k) frame_[k].set = false;
+    frameTop_ = need;
+  } else {
+    top = PushFrame(callee.frameSize);
+  }
+  for (size_t k = 0; k < in.b; ++k) {
+    const Variant* v = CodeOperand(code, code.args[in.a + k], base);
+    if (!v) return false;
+    FrameSlot& param = frame_[top + static_cast<size_t>(callee.paramSlots[k])];
+    param.value = *v;
+    param.set = true;
+  }
+  bool exited = false;
+  if (callee.code ? !RunCode(*callee.code, top) : !FrameList(callee.body, top, exited)) return false;
+  if (!frame_[top + static_cast<size_t>(callee.resultSlot)].set) return false;
+  // Parameters passed as plain names are in-out.
+  if (in.code)
+    for (size_t k = 0; k < in.b; ++k) {
+      if (n.argNames[k].empty()) continue;
+      frame_[base + static_cast<size_t>(n.args[k].root->slot)].value =
+          frame_[top + static_cast<size_t>(callee.paramSlots[k])].value;
+    }
+  FrameSlot& o = frame_[base + in.out];
+  o.value = std::move(frame_[top + static_cast<size_t>(callee.resultSlot)].value);
+  o.set = true;
   frameTop_ = top;
   return true;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "script/fast_numbers.h"
+#include "script/frame_code.h"
 #include "script/program.h"
 #include "script/scriptcalc.h"
 
@@ -90,6 +91,10 @@ class Machine {
   [[gnu::noinline]] void OperandFail(uint8_t code);
   void ReadVar(const ExprNode& n, Variant& out);
   void CallHost(const ExprNode& n, Variant& out);
+  bool HostArg(const ExprNode& call, size_t k, Variant& value, int& slot);
+  void CopyOut(int slot, const Variant& value);
+  // exception: the callback's message, null when it returned false.
+  [[gnu::noinline]] void HostFailed(const ByteString& name, const char* exception, TokenRange ctx);
   void CallProc(const ExprNode& n, Variant& out);
   bool CallProcedure(const Procedure& proc, const ExprNode& call, Variant& out);
   bool CallGeneral(const Procedure& proc, const ExprNode& call, Variant& out);
@@ -108,6 +113,10 @@ class Machine {
   bool FrameBinary(uint8_t code, Variant& left, const Variant& right) const;
   bool RunFrame(const Procedure& proc, size_t base, Variant& result);
   bool FrameBody(const Procedure& proc, size_t base, Variant& result);
+  bool RunCode(const FrameCode& code, size_t base);
+  bool CodeBinary(uint8_t code, const Variant& l, const Variant& r, Variant& out) const;
+  bool CodeCall(const FrameCode& code, const FrameIns& in, size_t base);
+  const Variant* CodeOperand(const FrameCode& code, uint16_t r, size_t base) const;
   bool FrameList(const StmtList& list, size_t base, bool& exited);
   bool FrameUnit(const ExprUnit& unit, size_t base, Variant& out);
   bool FrameStmt(const Stmt& s, size_t base, bool& exited);

@@ -18,6 +18,10 @@
 
 namespace qel {
 
+class TScriptCalc;
+struct FrameCode;
+struct PlainHostFunction;
+
 struct ErrorInfo {
   ByteString message;
   TokenRange text;
@@ -88,6 +92,10 @@ struct ExprNode {
   mutable const void* funcOwner = nullptr;
   mutable uint64_t funcVersion = 0;
   mutable int funcIndex = -1;
+  // The callback as a plain function, when it is one: called without a copy.
+  mutable bool (*funcPlain)(TScriptCalc&, TVarList&, TVar&) = nullptr;
+  mutable const PlainHostFunction* plainFunc = nullptr;  // the callback, when it is a plain one
+  mutable int8_t argsCallNothing = -1;  // no argument calls anything; -1 until known
   mutable const void* procOwner = nullptr;  // program whose routine procCache is
   mutable const void* procCache = nullptr;
   // Inside routines that run in a frame: the frame slot of a name, and the
@@ -172,6 +180,7 @@ struct Procedure {
   // Every frame name of the framed functions a call may reach:
   // the names an element must not take for frames to be used.
   std::vector<ByteString> reachedNames;
+  std::shared_ptr<const FrameCode> code;  // the body as register operations, when it has that form
 };
 
 class Program : public PreparedScript {

@@ -25,6 +25,18 @@ class TScriptCalc;
 
 using TScriptFunc = std::function<bool(TScriptCalc& calc, TVarList& params, TVar& result)>;
 
+// A host function that reads only its arguments and the interpreter's
+// settings: it changes no argument, reads and writes no script variable,
+// runs no script and registers no function. A call whose arguments call
+// nothing then needs no write-back.
+struct PlainHostFunction {
+  bool (*fn)(TScriptCalc&, TVarList&, TVar&) = nullptr;
+  TScriptFunc other;  // used when fn is null
+  bool operator()(TScriptCalc& calc, TVarList& params, TVar& result) const {
+    return fn ? fn(calc, params, result) : other(calc, params, result);
+  }
+};
+
 struct TFunc {
   ByteString Name;  // upper case
   TScriptFunc Func;

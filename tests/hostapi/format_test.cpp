@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "hostapi/float_text.h"
@@ -121,6 +126,41 @@ TEST(FloatToStr, FifteenDecimalsWithoutBinaryNoise) {
   EXPECT_EQ(FloatToStr(0), "0");
   EXPECT_EQ(FloatToStr(NAN), "NAN");
   EXPECT_EQ(FloatToStr(-INFINITY), "-INF");
+}
+
+}  // namespace
+}  // namespace qel
+
+// The digits of a float are printf's "%.16e" digits, for every kind of double.
+namespace qel {
+namespace {
+
+TEST(FloatDigits, SameAsPrintfSeventeenSignificantDigits) {
+  std::mt19937_64 rng(7);
+  std::vector<double> values = {0.5,    0.1,     1.0 / 3, 2.5,     1e22,   1e23,   5e-324, 2.2250738585072014e-308,
+                                1.7976931348623157e308, 123456789012345678.0, 0.30000000000000004, 9.999999999999999e22};
+  for (int k = 0; k < 20000; ++k) {
+    uint64_t bits = rng();
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (std::isfinite(v)) values.push_back(v);
+    values.push_back(static_cast<double>(static_cast<int64_t>(rng() % 2000001) - 1000000) / 7.0);
+  }
+  for (double v : values) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.16e", v);
+    std::string digits;
+    const char* p = buf + (buf[0] == '-');
+    for (; *p && *p != 'e'; ++p)
+      if (*p >= '0' && *p <= '9') digits += *p;
+    while (!digits.empty() && digits.back() == '0') digits.pop_back();
+    const DecimalDigits d = ToDecimal(v);
+    ASSERT_EQ(d.digits, v == 0 ? std::string() : digits) << buf;
+    if (v != 0) {
+      ASSERT_EQ(d.point, std::atoi(p + 1) + 1) << buf;
+      ASSERT_EQ(d.negative, v < 0) << buf;
+    }
+  }
 }
 
 }  // namespace
