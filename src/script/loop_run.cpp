@@ -159,24 +159,28 @@ void Machine::StoreLoopVars(const LoopCode& code) {
   }
 }
 
-// Where NAME[index + offset] is, for an Integer index; -1 when the code
-// cannot tell or the element is absent, and then name holds the element's
-// name if it is absent.
-int Machine::LoopSlot(const ByteString& base, ArraySites& sites, const Num& index, int32_t offset, ByteString& name) {
+// The element NAME[index + offset] for an Integer index: its position, or
+// -1 with its name when it is absent, or -1 with no name when the code
+// cannot tell. Elements a site remembers need no name.
+inline int Machine::LoopSlot(const ByteString& base, ArraySites& sites, const Num& index, int32_t offset,
+                             ByteString* name) {
   if (index.kind != VarKind::Integer) return -1;
   const int64_t k = index.i + offset;
   if (!FitsInt32(k)) return -1;
-  int slot = CachedElement(base, static_cast<int32_t>(k), sites);
-  if (slot >= 0) return slot;
-  return ArraySlot(base, static_cast<int32_t>(k), sites, name);
+  const int slot = CachedElement(base, static_cast<int32_t>(k), sites);
+  if (slot >= 0 || !name) return slot;
+  return ArraySlot(base, static_cast<int32_t>(k), sites, *name);
 }
 
 // NAME[a + offset], read as a number.
 bool Machine::LoopElement(const Ins& in, const Num* regs, Num& out) {
   const ExprNode& n = *in.node;
-  ByteString name;
-  const int slot = LoopSlot(n.name, n.arraySlots, regs[in.a], in.offset, name);
-  if (slot < 0) return false;
+  int slot = LoopSlot(n.name, n.arraySlots, regs[in.a], in.offset, nullptr);
+  if (slot < 0) {
+    ByteString name;
+    slot = LoopSlot(n.name, n.arraySlots, regs[in.a], in.offset, &name);
+    if (slot < 0) return false;
+  }
   // Loops mostly walk an array in order: ask for the records a few rounds
   // ahead, which a walk over a large array otherwise waits for.
   const TVarList& vars = calc_.vars_;
@@ -187,22 +191,33 @@ bool Machine::LoopElement(const Ins& in, const Num* regs, Num& out) {
   return true;
 }
 
-// NAME[a + offset] := b. A new element is made as the general way makes it:
-// appending moves no record, so the code's variables stay where they are.
+// NAME[a + offset] := b.
 bool Machine::LoopStore(const Ins& in, const Num* regs) {
   const Stmt& s = *in.target;
-  ByteString name;
-  const int slot = LoopSlot(s.target, s.arraySlots, regs[in.a], in.offset, name);
-  if (slot < 0) {
-    if (name.empty()) return false;
-    Variant value;
-    SetNum(value, regs[in.b]);
-    int made = -1;
-    Create(name, value, made, true);
-    return true;
-  }
+  const int slot = LoopSlot(s.target, s.arraySlots, regs[in.a], in.offset, nullptr);
+  if (slot < 0) return LoopStoreNew(in, regs);
   if (NeedsUndo(slot)) return false;
   SetNum(calc_.vars_[slot].Value, regs[in.b]);
+  return true;
+}
+
+// The same for an element the site does not remember. A new element is
+// made as the general way makes it: appending moves no record, so the
+// code's variables stay where they are.
+bool Machine::LoopStoreNew(const Ins& in, const Num* regs) {
+  const Stmt& s = *in.target;
+  ByteString name;
+  const int slot = LoopSlot(s.target, s.arraySlots, regs[in.a], in.offset, &name);
+  if (slot >= 0) {
+    if (NeedsUndo(slot)) return false;
+    SetNum(calc_.vars_[slot].Value, regs[in.b]);
+    return true;
+  }
+  if (name.empty()) return false;
+  Variant value;
+  SetNum(value, regs[in.b]);
+  int made = -1;
+  Create(name, value, made, true);
   return true;
 }
 

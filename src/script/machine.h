@@ -185,9 +185,10 @@ class Machine {
   bool RepeatRound(const Stmt& s);
   bool BindLoop(const LoopCode& code);
   int RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t step);
-  int LoopSlot(const ByteString& base, ArraySites& sites, const Num& index, int32_t offset, ByteString& name);
+  int LoopSlot(const ByteString& base, ArraySites& sites, const Num& index, int32_t offset, ByteString* name);
   bool LoopElement(const LoopCode::Ins& in, const Num* regs, Num& out);
   bool LoopStore(const LoopCode::Ins& in, const Num* regs);
+  [[gnu::noinline]] bool LoopStoreNew(const LoopCode::Ins& in, const Num* regs);
   void StoreLoopVars(const LoopCode& code);
   void FinishRound(const LoopCode& code, size_t from);
   void RunStatement(const Stmt& s);
