@@ -68,6 +68,7 @@ class Machine {
   void SetBudget(uint64_t steps) { budget_ = steps ? steps : UINT64_MAX; }
   uint64_t budget() const { return budget_ == UINT64_MAX ? 0 : budget_; }
   void StartSteps() { steps_ = 0; }
+  uint64_t steps() const { return steps_; }
 
   void ClearUndo() {
     undo_.clear();

@@ -30,6 +30,7 @@ TScriptCalc::~TScriptCalc() = default;
 
 void TScriptCalc::SetStepBudget(uint64_t steps) { machine_->SetBudget(steps); }
 uint64_t TScriptCalc::StepBudget() const { return machine_->budget(); }
+uint64_t TScriptCalc::StepsTaken() const { return machine_->steps(); }
 void TScriptCalc::SetFastPaths(bool on) { machine_->SetFast(on); }
 bool TScriptCalc::FastPaths() const { return machine_->fast(); }
 

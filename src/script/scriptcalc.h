@@ -74,6 +74,8 @@ class TScriptCalc {
   static constexpr uint64_t kDefaultStepBudget = 100'000'000;
   void SetStepBudget(uint64_t steps);
   uint64_t StepBudget() const;
+  // Steps the last Run (or Prepare) took, counted as the budget counts them.
+  uint64_t StepsTaken() const;
   // Every shortcut of the engine (remembered positions, in-place arithmetic,
   // array sites, condition shortcuts, framed calls) on or off. Off, every
   // statement takes the general way; results are the same either way. On

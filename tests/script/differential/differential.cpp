@@ -52,6 +52,9 @@ ScriptOutcome DifferentialRunner::Run(const std::string& source, bool fastPaths)
     TQelElement* e = runtime.Resolve(h);
     return e ? e->Description() : ByteString();
   });
+  // Both ways must also count the same steps, so that a budget runs out at
+  // the same statement whatever it is.
+  out.state += "steps " + std::to_string(calc.StepsTaken()) + "\n";
   SaveState(root, out.tree);
   return out;
 }
