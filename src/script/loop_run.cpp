@@ -30,6 +30,24 @@ inline bool SameNum(const Num& a, const Variant& v) {
   return true;
 }
 
+// The comparison K of two values of one type; false when K is none.
+template <LoopCode::Kind K, class T>
+inline bool Comparison(T x, T y, Num& o) {
+  bool r;
+  switch (K) {
+    case LoopCode::kLess: r = x < y; break;
+    case LoopCode::kGreater: r = x > y; break;
+    case LoopCode::kLessEq: r = x <= y; break;
+    case LoopCode::kGreaterEq: r = x >= y; break;
+    case LoopCode::kEqual: r = x == y; break;
+    case LoopCode::kNotEqual: r = x != y; break;
+    default: return false;
+  }
+  o.kind = VarKind::Boolean;
+  o.i = r;
+  return true;
+}
+
 inline bool IsInt(const Num& n) { return n.kind == VarKind::Integer || n.kind == VarKind::Int64; }
 
 // Integers of which at least one is an Int64: what the shared rules give,
@@ -45,13 +63,7 @@ bool WidePair(const Ins& in, const Num& l, const Num& r, Num& o) {
     case LoopCode::kAnd: v = x & y; break;
     case LoopCode::kOr: v = x | y; break;
     case LoopCode::kXor: v = x ^ y; break;
-    case LoopCode::kLess: o.kind = VarKind::Boolean; o.i = x < y; return true;
-    case LoopCode::kGreater: o.kind = VarKind::Boolean; o.i = x > y; return true;
-    case LoopCode::kLessEq: o.kind = VarKind::Boolean; o.i = x <= y; return true;
-    case LoopCode::kGreaterEq: o.kind = VarKind::Boolean; o.i = x >= y; return true;
-    case LoopCode::kEqual: o.kind = VarKind::Boolean; o.i = x == y; return true;
-    case LoopCode::kNotEqual: o.kind = VarKind::Boolean; o.i = x != y; return true;
-    default: return OtherPair(in, l, r, o);
+    default: return Comparison<K>(x, y, o) || OtherPair(in, l, r, o);
   }
   o.kind = VarKind::Int64;
   o.i = v;
@@ -80,13 +92,7 @@ template <LoopCode::Kind K>
         o.kind = VarKind::Float;
         o.f = static_cast<double>(x) / static_cast<double>(y);
         return true;
-      case LoopCode::kLess: o.kind = VarKind::Boolean; o.i = x < y; return true;
-      case LoopCode::kGreater: o.kind = VarKind::Boolean; o.i = x > y; return true;
-      case LoopCode::kLessEq: o.kind = VarKind::Boolean; o.i = x <= y; return true;
-      case LoopCode::kGreaterEq: o.kind = VarKind::Boolean; o.i = x >= y; return true;
-      case LoopCode::kEqual: o.kind = VarKind::Boolean; o.i = x == y; return true;
-      case LoopCode::kNotEqual: o.kind = VarKind::Boolean; o.i = x != y; return true;
-      default: return OtherPair(in, l, r, o);
+      default: return Comparison<K>(x, y, o) || OtherPair(in, l, r, o);
     }
     o.kind = FitsInt32(v) ? VarKind::Integer : VarKind::Int64;
     o.i = v;
@@ -102,13 +108,7 @@ template <LoopCode::Kind K>
         if (y == 0) return false;
         o.f = x / y;
         break;
-      case LoopCode::kLess: o.kind = VarKind::Boolean; o.i = x < y; return true;
-      case LoopCode::kGreater: o.kind = VarKind::Boolean; o.i = x > y; return true;
-      case LoopCode::kLessEq: o.kind = VarKind::Boolean; o.i = x <= y; return true;
-      case LoopCode::kGreaterEq: o.kind = VarKind::Boolean; o.i = x >= y; return true;
-      case LoopCode::kEqual: o.kind = VarKind::Boolean; o.i = x == y; return true;
-      case LoopCode::kNotEqual: o.kind = VarKind::Boolean; o.i = x != y; return true;
-      default: return OtherPair(in, l, r, o);
+      default: return Comparison<K>(x, y, o) || OtherPair(in, l, r, o);
     }
     o.kind = VarKind::Float;
     return true;
