@@ -109,17 +109,6 @@ class FrameCheck {
     return true;
   }
 
-  static bool WritesBack(const ExprNode& n) {
-    if (n.op == Op::ProcCall)
-      for (const ByteString& name : n.argNames)
-        if (!name.empty()) return true;
-    if (n.a && WritesBack(*n.a)) return true;
-    if (n.b && WritesBack(*n.b)) return true;
-    for (const ExprUnit& u : n.args)
-      if (u.root && WritesBack(*u.root)) return true;
-    return false;
-  }
-
   static bool Reads(const ExprNode& n, const ByteString& name) {
     if (n.op == Op::Var && n.name == name) return true;
     if (n.a && Reads(*n.a, name)) return true;
@@ -188,6 +177,17 @@ void Reach(const Procedure& proc, std::vector<const Procedure*>& seen, std::vect
 }
 
 }  // namespace
+
+bool WritesBack(const ExprNode& n) {
+  if (n.op == Op::ProcCall)
+    for (const ByteString& name : n.argNames)
+      if (!name.empty()) return true;
+  if (n.a && WritesBack(*n.a)) return true;
+  if (n.b && WritesBack(*n.b)) return true;
+  for (const ExprUnit& u : n.args)
+    if (u.root && WritesBack(*u.root)) return true;
+  return false;
+}
 
 void MarkFramedRoutines(Program& program) {
   for (auto& [name, proc] : program.procs)

@@ -10,4 +10,8 @@ namespace qel {
 // Sets framed and the frame slots of every such routine of the program.
 void MarkFramedRoutines(Program& program);
 
+// Whether the expression calls a routine that writes an argument back: such
+// a call changes a name while the expression around it is evaluated.
+bool WritesBack(const ExprNode& n);
+
 }  // namespace qel

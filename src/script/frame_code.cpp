@@ -1,24 +1,12 @@
 #include "script/frame_code.h"
 
+#include "script/frame_check.h"
 #include "script/program.h"
 #include "script/tokens.h"
 
 namespace qel {
 
 namespace {
-
-// A call that writes an argument back changes a slot while the expression
-// around it is being evaluated.
-bool WritesBack(const ExprNode& n) {
-  if (n.op == Op::ProcCall)
-    for (const ByteString& name : n.argNames)
-      if (!name.empty()) return true;
-  if (n.a && WritesBack(*n.a)) return true;
-  if (n.b && WritesBack(*n.b)) return true;
-  for (const ExprUnit& u : n.args)
-    if (u.root && WritesBack(*u.root)) return true;
-  return false;
-}
 
 class FrameCompiler {
  public:
