@@ -23,24 +23,9 @@ bool ReadsAny(const ExprNode& n, const std::vector<ByteString>& names, size_t co
 // Two Integers written straight into a Variant: IntPair's results, as
 // SetNum would store them. False for what QuickNum must decide.
 inline bool IntegerPair(uint8_t code, int64_t x, int64_t y, Variant& out) {
-  int64_t v;
-  switch (code) {
-    case tkPlus: v = x + y; break;
-    case tkMinus: v = x - y; break;
-    case tkStar: v = x * y; break;
-    case tkAnd: v = x & y; break;
-    case tkOr: v = x | y; break;
-    case tkXor: v = x ^ y; break;
-    case tkEq: out.SetBoolean(x == y); return true;
-    case tkNe: out.SetBoolean(x != y); return true;
-    case tkLt: out.SetBoolean(x < y); return true;
-    case tkGt: out.SetBoolean(x > y); return true;
-    case tkLe: out.SetBoolean(x <= y); return true;
-    case tkGe: out.SetBoolean(x >= y); return true;
-    default: return false;
-  }
-  if (FitsInt32(v)) out.SetInteger(static_cast<int32_t>(v));
-  else out.SetInt64(v);
+  Num n;
+  if (!IntPair(code, x, y, n)) return false;
+  SetNum(out, n);
   return true;
 }
 
