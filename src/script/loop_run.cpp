@@ -274,22 +274,15 @@ int Machine::RunLoopCode(const LoopCode& code, int64_t& i, int64_t last, int64_t
           // A Boolean from a variable is written the general way.
           ok = regs[p->b].kind != VarKind::Boolean && PathInPlace(*p->target, regs[p->b]);
           break;
-        case LoopCode::kLoopUnless: {
-          const Num& c = regs[p->a];
-          if (c.kind != VarKind::Boolean) {
-            ok = false;
-            break;
-          }
-          if (!c.i) goto stop;
-          break;
-        }
+        case LoopCode::kLoopUnless:
         case LoopCode::kLoopIf: {
+          // WHILE ends on False, UNTIL on True.
           const Num& c = regs[p->a];
           if (c.kind != VarKind::Boolean) {
             ok = false;
             break;
           }
-          if (c.i) goto stop;
+          if ((c.i != 0) == (p->kind == LoopCode::kLoopIf)) goto stop;
           break;
         }
         case LoopCode::kCount: break;
