@@ -5,6 +5,7 @@
 // games side by side and nothing hides in globals.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -84,6 +85,16 @@ struct LoadProblem {
   ByteString message;
 };
 
+// A script error as the player's diagnostics see it: the parts of its error
+// log line, handed over whether or not the game keeps a log.
+struct ScriptErrorReport {
+  int code = 0;
+  ByteString message;
+  ByteString statement;  // readable text of the statement that failed
+  ByteString place;      // the running element
+  ByteString event;
+};
+
 class Runtime {
  public:
   ElementRegistry elements;
@@ -93,6 +104,8 @@ class Runtime {
   // Where script errors are appended when the root placed the log (a game
   // directory that cannot be written keeps it in the user's data folder).
   std::filesystem::path errorLog;
+  // Told of every script error, logged or not (bug reports, the inspector).
+  std::vector<std::function<void(const ScriptErrorReport&)>> scriptErrorListeners;
   // Filled by the script engine; without one, scripts are stored but never run.
   ScriptHost* scriptHost = nullptr;
   // Set while a game file or a saved state is being read: work that only

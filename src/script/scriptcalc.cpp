@@ -125,6 +125,10 @@ void TScriptCalc::SetError(const ByteString& message, const ByteString& prepared
   ByteString place = env_ ? env_->Place() : ByteString();
   ByteString event = env_ ? env_->EventName() : ByteString();
   LogLine(errorMessage_ + " (" + errorStatement_ + " in " + place + ") " + event);
+  if (Runtime* rt = runtime()) {
+    const ScriptErrorReport report{code, errorMessage_, errorStatement_, place, event};
+    for (const auto& listener : rt->scriptErrorListeners) listener(report);
+  }
 }
 
 void TScriptCalc::Reset() {

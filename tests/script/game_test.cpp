@@ -139,5 +139,19 @@ TEST_F(Game, IncludesAndTheErrorLogUseTheGameDirectory) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "brannoc.err"));
 }
 
+TEST_F(Game, ScriptErrorsReachTheListenersWhetherOrNotTheyAreLogged) {
+  db.SaveErr = false;
+  std::vector<ScriptErrorReport> seen;
+  runtime.scriptErrorListeners.push_back([&](const ScriptErrorReport& r) { seen.push_back(r); });
+  RunOn(door, "A := 1; B := A DIV 0;");
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].code, pool.At(1).ErrorCode());
+  EXPECT_EQ(seen[0].message, pool.At(1).ErrorMessage());
+  EXPECT_NE(seen[0].statement.find("DIV"), ByteString::npos);
+  EXPECT_NE(seen[0].place.find("Door"), ByteString::npos);
+  EXPECT_EQ(seen[0].event, "ms_Down");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "brannoc.err"));
+}
+
 }  // namespace
 }  // namespace qel
