@@ -126,6 +126,6 @@ const char* PlayerHelpText() {
          "Ctrl+Alt+S saves a screenshot into the pictures folder.\n";
 }
 
-const char* PlayerVersionText() { return "qelplayer 0.1\n"; }
+const char* PlayerVersionText() { return "qelplayer " QEL_VERSION "\n"; }
 
 }  // namespace qel
