@@ -10,6 +10,8 @@
 #include <cstring>
 
 #include "render/byte_source.h"
+#include "render/mp3_tag_guard.h"
+#include "render/music_decoder.h"
 #include "render/music_stream.h"
 
 namespace qel {
@@ -144,6 +146,7 @@ void AudioMixer::Close() {
 
 std::shared_ptr<const AudioMixer::Pcm> AudioMixer::Decode(const uint8_t* data, size_t size) {
   if (!decoderReady_ || !data || size == 0 || size > kMaxSourceBytes) return nullptr;
+  if (LoaderMayOverrunOnTags(data, size)) return DecodeOurselves(data, size);
   SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
   if (!rw) return nullptr;
   Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
@@ -153,6 +156,23 @@ std::shared_ptr<const AudioMixer::Pcm> AudioMixer::Decode(const uint8_t* data, s
   pcm->frames.resize(values);
   std::memcpy(pcm->frames.data(), chunk->abuf, values * sizeof(int16_t));
   Mix_FreeChunk(chunk);
+  if (pcm->frames.empty()) return nullptr;
+  return pcm;
+}
+
+std::shared_ptr<const AudioMixer::Pcm> AudioMixer::DecodeOurselves(const uint8_t* data, size_t size) {
+  auto source = MemorySource(std::string(reinterpret_cast<const char*>(data), size));
+  auto decoder = OpenMusicDecoder(*source);
+  if (!decoder) {
+    std::fprintf(stderr, "Audio: an MP3 whose tags cannot be read safely is left silent\n");
+    return nullptr;
+  }
+  auto pcm = std::make_shared<Pcm>();
+  std::vector<int16_t> fragment(MusicDecoder::kFragmentBytes / sizeof(int16_t));
+  for (bool last = false; !last;) {
+    const int bytes = decoder->NextFragment(reinterpret_cast<uint8_t*>(fragment.data()), last);
+    pcm->frames.insert(pcm->frames.end(), fragment.begin(), fragment.begin() + bytes / 4 * kChannels);
+  }
   if (pcm->frames.empty()) return nullptr;
   return pcm;
 }

@@ -123,6 +123,7 @@ class AudioMixer {
   };
 
   std::shared_ptr<const Pcm> Decode(const uint8_t* data, size_t size);
+  std::shared_ptr<const Pcm> DecodeOurselves(const uint8_t* data, size_t size);
   std::shared_ptr<const Pcm> DecodeSource(ByteSource& source);
   AudioHandle AddStream(std::unique_ptr<Voice> voice);
   Voice* VoiceOf(AudioHandle channel);

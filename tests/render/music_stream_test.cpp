@@ -10,6 +10,7 @@
 
 #include "render/audio.h"
 #include "render/byte_source.h"
+#include "render/mp3_tag_guard.h"
 #include "render/res_db.h"
 #include "sound_files.h"
 #include "support/temp_dir.h"
@@ -25,9 +26,22 @@ std::string DataFile(const std::string& name) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string Be32(uint32_t v) {
+  return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
 // Full-scale values and every rounding case of the conversions: a walk over
 // the 16-bit range by a prime step.
 int Walk(int frame, int channel) { return -32768 + (frame * 7919 + channel * 4099) % 65536; }
+
+// An ID3v2.3 tag holding one text frame (Latin-1 unless told).
+std::string Id3Tag(const char* key, const std::string& text, char encoding = '\0') {
+  const std::string body = key + Be32(static_cast<uint32_t>(text.size() + 1)) + std::string(2, '\0') + encoding + text;
+  const auto n = static_cast<uint32_t>(body.size());
+  const char size[4] = {static_cast<char>(n >> 21 & 0x7F), static_cast<char>(n >> 14 & 0x7F),
+                        static_cast<char>(n >> 7 & 0x7F), static_cast<char>(n & 0x7F)};
+  return std::string("ID3\3\0\0", 6) + std::string(size, 4) + body;
+}
 
 struct SoundCase {
   const char* name;
@@ -42,6 +56,7 @@ const SoundCase kSounds[] = {
     {"ogg cut short", [] { std::string b = DataFile("chirp22k_mono.ogg"); return b.substr(0, b.size() - 100); }, true, true},
     {"mp3", [] { return DataFile("tone.mp3"); }, true, true},
     {"mp3 48 kHz, ID3v2 and ID3v1", [] { return DataFile("chirp48k_tags.mp3"); }, true, true},
+    {"mp3 with a title too long for the whole-file loader", [] { return Id3Tag("TIT2", std::string(3000, 'a')) + DataFile("tone.mp3"); }, true, true},
     {"mp3 with an APE tag", [] { return DataFile("tone.mp3") + std::string("APETAGEX\xd0\x07\0\0\x20\0\0\0\0\0\0\0\0\0\0\0", 24) + std::string(8, '\0'); }, false, true},
     {"flac", [] { return DataFile("tone.flac"); }, true, true},
     {"flac 48 kHz 24-bit 3 channels", [] { return DataFile("chirp48k_3ch.flac"); }, true, true},
@@ -163,6 +178,31 @@ TEST_F(MusicStreamTest, StreamedMusicIsSampleForSampleTheMusicDecodedWhole) {
       EXPECT_GT(loud, b.size() / 4);
     }
   }
+}
+
+// The whole-file loader copies a title, artist, album or copyright frame of
+// an ID3v2 tag out of a 1 KB buffer by the size the frame claims: only the
+// tags that would make it read past that buffer keep a file from it.
+TEST(Mp3TagGuard, KeepsFromTheWholeFileLoaderOnlyTagsItWouldReadPastItsBufferFor) {
+  const std::string mp3 = DataFile("tone.mp3");
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool overrun;
+  } cases[] = {
+      {"no tag", mp3, false},
+      {"a short title", DataFile("chirp48k_tags.mp3"), false},
+      {"a title of 1024 bytes", Id3Tag("TIT2", std::string(1023, 'a')) + mp3, false},
+      {"a title of 1025 bytes", Id3Tag("TIT2", std::string(1024, 'a')) + mp3, true},
+      {"an album in UTF-16 of 4000 bytes", Id3Tag("TALB", std::string(3999, 'a'), '\2') + mp3, true},
+      {"a long frame it does not read", Id3Tag("TXXX", std::string(3000, 'a')) + mp3, false},
+      {"a UTF-8 artist ended by the frame header's zero", Id3Tag("TPE1", "abc", '\3') + mp3, false},
+      {"a UTF-8 artist filling the buffer", Id3Tag("TPE1", std::string(1023, 'a'), '\3') + mp3, true},
+      {"a tag as long as the file", Id3Tag("TIT2", std::string(3000, 'a')), false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(LoaderMayOverrunOnTags(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size()), c.overrun)
+        << c.name;
 }
 
 // Music plays from its file or archive long after it was opened: a file cut
