@@ -132,6 +132,6 @@ const char* PlayerHelpText() {
          "the picture only: screenshots, replays and the game's state never see it.\n";
 }
 
-const char* PlayerVersionText() { return "qelplayer 0.1\n"; }
+const char* PlayerVersionText() { return "qelplayer " QEL_VERSION "\n"; }
 
 }  // namespace qel
