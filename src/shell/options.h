@@ -24,6 +24,7 @@ struct PlayerOptions {
   std::vector<ScreenshotAt> screenshotsAt;
   bool skipLogos = false;
   std::string replay, record;
+  std::string replayReport;  // a bug report's folder, played headless
   std::string audioOut;
   std::optional<uint32_t> seed;
   std::optional<double> now;
@@ -32,7 +33,7 @@ struct PlayerOptions {
   bool version = false;
 
   // The replay's steps are counted, not timed.
-  bool VirtualClock() const { return headless || !replay.empty(); }
+  bool VirtualClock() const { return headless || !replay.empty() || !replayReport.empty(); }
 };
 
 struct ParsedOptions {
@@ -41,6 +42,8 @@ struct ParsedOptions {
 };
 
 ParsedOptions ParsePlayerOptions(const std::vector<std::string>& args);
+// The options of a run that change what the game does (a replay needs them).
+std::vector<std::string> PlayOptionsOf(const PlayerOptions& options);
 const char* PlayerHelpText();
 const char* PlayerVersionText();
 
