@@ -241,6 +241,7 @@ bool PlayerRun::CountedFrame() {
   if (form_->Closed()) return false;
   if (!form_->Timer().Enabled()) {
     // Paused: only later events of this same step could wake the game.
+    if (session_) session_->Paint(Tick());
     form_->FormPaint();
     if (nextReplay_ >= replay_.events.size() || replay_.events[nextReplay_].step > Tick()) {
       std::fprintf(stderr, "qelplayer: the game stays inactive at step %lld; stopping\n",

@@ -177,7 +177,8 @@ int ReportReplay::Prepare() {
   if (temp_.Path().empty()) return Fail("cannot make a temporary folder");
   const fs::path tmp = temp_.Path();
   const fs::path gameDir = tmp / "game";
-  if (!CopyFolder(game_.parent_path(), gameDir, {tmp, dir_}))
+  std::error_code ec;
+  if (!CopyFolder(fs::weakly_canonical(game_.parent_path(), ec), gameDir, {tmp, fs::weakly_canonical(dir_, ec)}))
     return Fail("cannot copy the game's folder " + game_.parent_path().string());
   playedGame_ = gameDir / game_.filename();
   setenv("XDG_DATA_HOME", (tmp / "data").c_str(), 1);

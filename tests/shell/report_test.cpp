@@ -51,10 +51,11 @@ TEST_F(Reports, AScriptErrorInAWindowReplaysToTheSameErrorStepAndPicture) {
   WriteGame(ClickGame());
   std::ofstream(dir / "game.ini") << "[Def]\nClicks=1\nFS=0\n";
   // Pressed and released while the window runs in real time: the report
-  // stamps them with the step the window was at.
+  // stamps them with the step the window was at. A slow frame runs up to 32
+  // steps, so the run goes on well past the last of them.
   std::ofstream(dir / "clicks.txt") << "8 down 100 100\n9 up 100 100\n20 move 300 200\n"
                                        "20 down 300 200\n21 up 300 200\n30 down 10 10\n";
-  RunResult r = Hooked("--windowed --skip-logos --frames 45 game.qelf",
+  RunResult r = Hooked("--windowed --skip-logos --frames 70 game.qelf",
                        "SDL_VIDEODRIVER=offscreen QEL_TEST_SDL_EVENTS=clicks.txt");
   ASSERT_EQ(r.status, 0) << r.err;
   const fs::path report = Named(r.err, "the report is in ");
@@ -107,8 +108,8 @@ TEST_F(Reports, ACrashLeavesAReportWhoseReplayCrashesAtTheSameStep) {
 TEST_F(Reports, TheReportKeyReportsWithoutReachingTheGame) {
   WriteGame(testgame::Root({{"exKeyDown", "ROOM.BOX.hxColor := 255;"}},
                            testgame::Screen({{"Key", "1"}}, testgame::Shape({{"Key", "50"}}))));
-  std::ofstream(dir / "keys.txt") << "10 key 66 ctrl alt\n";
-  RunResult r = Hooked("--windowed --skip-logos --frames 20 game.qelf",
+  std::ofstream(dir / "keys.txt") << "5 key 66 ctrl alt\n";
+  RunResult r = Hooked("--windowed --skip-logos --frames 45 game.qelf",
                        "SDL_VIDEODRIVER=offscreen QEL_TEST_SDL_EVENTS=keys.txt");
   ASSERT_EQ(r.status, 0) << r.err;
   const fs::path report = Named(r.err, "report saved in ");
