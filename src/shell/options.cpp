@@ -153,6 +153,6 @@ const char* PlayerHelpText() {
          "error, a crash or Ctrl+Alt+B leaves a bug report in $XDG_STATE_HOME/qelplayer/reports.\n";
 }
 
-const char* PlayerVersionText() { return "qelplayer 0.1\n"; }
+const char* PlayerVersionText() { return "qelplayer " QEL_VERSION "\n"; }
 
 }  // namespace qel

@@ -13,7 +13,6 @@
 #include "shell/discovery.h"
 #include "shell/event_source.h"
 #include "shell/form_main.h"
-#include "shell/notice.h"
 #include "shell/options.h"
 #include "shell/report_replay.h"
 #include "shell/screenshot.h"
@@ -83,7 +82,6 @@ class PlayerRun {
   std::unique_ptr<Session> session_;  // outlives the game, which reports to it
   bool keyReport_ = false;
   std::unique_ptr<TFormMain> form_;
-  std::unique_ptr<Notice> notice_;
   InputScript replay_;
   size_t nextReplay_ = 0;
   InputRecorder recorder_;
@@ -231,7 +229,7 @@ void PlayerRun::SaveReport() {
   auto& device = form_->Device();
   if (!device.ReadBackBuffer(pixels)) pixels.clear();
   const fs::path dir = session_->WriteReport(pixels, device.Width(), device.Height());
-  if (keyReport_ && !dir.empty() && notice_) notice_->Show("report saved in " + dir.string());
+  if (keyReport_ && !dir.empty()) form_->ShowNotice("Report saved in " + dir.string());
   keyReport_ = false;
 }
 
@@ -278,7 +276,6 @@ void PlayerRun::RealTimeLoop() {
     PollWindow(true);
     if (form_->Closed()) break;
     form_->Timer().Idle();
-    if (notice_) notice_->Update();
   }
 }
 
@@ -303,7 +300,6 @@ int PlayerRun::Run(const char* argv0) {
   };
   if (o_.frames) form_->StepLimit = *o_.frames;
   if (!form_->FormCreate()) return 1;
-  if (!o_.headless) notice_ = std::make_unique<TitleNotice>(form_->Device().Window());
   AttachSession();
   if (o_.skipLogos) form_->SkipLogos();
   if (o_.VirtualClock())
