@@ -182,6 +182,12 @@ void PlayerRun::PollWindow(bool deliver) {
       }
       continue;
     }
+    if (t.inspectorKey) {
+      // A paused window repaints; a paint draws the game and so is recorded.
+      if (session_ && !form_->Timer().Enabled()) session_->Paint(Tick());
+      form_->ToggleInspector();
+      continue;
+    }
     if (t.screenshotKey) {
       std::error_code ec;
       fs::create_directories(PicturesDir(), ec);
@@ -299,6 +305,7 @@ int PlayerRun::Run(const char* argv0) {
     OnFrame();
   };
   if (o_.frames) form_->StepLimit = *o_.frames;
+  form_->GameInspector().SetShown(o_.inspector);
   if (!form_->FormCreate()) return 1;
   AttachSession();
   if (o_.skipLogos) form_->SkipLogos();
