@@ -126,6 +126,19 @@ TEST(Picture, Bmp8KeepsIndices) {
     }
 }
 
+// Indices past a short palette: a bitmap below 32 bits is opaque, so they show black.
+TEST(Picture, BmpIndexPastPaletteIsOpaqueBlack) {
+  std::vector<uint8_t> bmp = BmpHeader(4, 1, 8, 0, 2, 4);
+  Put32(bmp, 0x00FF0000u);
+  Put32(bmp, 0x0000FF00u);
+  bmp.insert(bmp.end(), {0, 1, 2, 255});
+  TBitmap32 out;
+  TIndexedRows idx;
+  ASSERT_TRUE(DecodeBmp(bmp.data(), bmp.size(), out, &idx));
+  EXPECT_EQ(out.pixels, (std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF000000u, 0xFF000000u}));
+  EXPECT_EQ(idx.indices, (std::vector<uint8_t>{0, 1, 2, 255}));
+}
+
 TEST(Picture, BmpRle8) {
   std::vector<uint8_t> bmp = EncodeBmpRle8(9, 4);
   TBitmap32 out;
