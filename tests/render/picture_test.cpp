@@ -84,6 +84,34 @@ TEST(Picture, JpegDecodesOpaqueApproximately) {
   }
 }
 
+// Four-ink JPEGs come out as the colours they print: R = (255 - C) (255 - K) / 255 and so on.
+// Files with the Adobe marker keep their inks inverted.
+TEST(Picture, CmykJpegsDecodeToRgb) {
+  const uint8_t inks[][4] = {{0, 128, 255, 64}, {200, 20, 90, 0}, {0, 0, 0, 0}, {30, 60, 90, 255}};
+  for (bool ycck : {false, true})
+    for (bool adobe : {false, true}) {
+      if (ycck && !adobe) continue;  // YCCK is only told apart by the Adobe marker
+      std::string pixels;
+      for (int y = 0; y < 8; ++y)
+        for (const auto& ink : inks)
+          for (int i = 0; i < 8; ++i)  // 8x8 blocks of one colour keep the compression honest
+            for (uint8_t v : ink) pixels += static_cast<char>(adobe ? 255 - v : v);
+      std::vector<uint8_t> jpg = AsBytes(test::EncodeCmykJpeg(32, 8, pixels, ycck, adobe));
+      TBitmap32 out;
+      std::string err;
+      ASSERT_TRUE(DecodeJpeg(jpg.data(), jpg.size(), out, &err)) << err << " ycck " << ycck << " adobe " << adobe;
+      ASSERT_EQ(out.width, 32);
+      for (int k = 0; k < 4; ++k) {
+        const uint32_t p = out.At(8 * k + 3, 4);
+        const int white = 255 - inks[k][3];
+        EXPECT_EQ(p >> 24, 255u);
+        for (int c = 0; c < 3; ++c)
+          EXPECT_NEAR(static_cast<int>((p >> (16 - 8 * c)) & 0xFF), (255 - inks[k][c]) * white / 255, 3)
+              << "colour " << k << " channel " << c << " ycck " << ycck << " adobe " << adobe;
+      }
+    }
+}
+
 TEST(Picture, TgaRoundTripPlainAndRle) {
   TBitmap32 src = Sample(true), out;
   for (bool rle : {false, true}) {
@@ -154,6 +182,7 @@ TEST(Picture, TruncatedPicturesFail) {
   TBitmap32 src = Sample(true);
   ExpectAllPrefixesFail(EncodePng(src), TPictureKind::Png, 12);
   ExpectAllPrefixesFail(EncodeJpeg(Sample(false)), TPictureKind::Jpeg);
+  ExpectAllPrefixesFail(AsBytes(test::EncodeCmykJpeg(8, 8, std::string(256, '\x40'), true, true)), TPictureKind::Jpeg);
   ExpectAllPrefixesFail(EncodeTga(src, false), TPictureKind::Tga);
   ExpectAllPrefixesFail(EncodeTga(src, true), TPictureKind::Tga);
   ExpectAllPrefixesFail(EncodeBmp24(src), TPictureKind::Bmp);

@@ -52,4 +52,33 @@ std::string EncodeJpeg(const TBitmap32& picture, int quality) {
   return out;
 }
 
+std::string EncodeCmykJpeg(int width, int height, const std::string& cmyk, bool ycck, bool adobe) {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* mem = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &mem, &size);
+  c.image_width = static_cast<JDIMENSION>(width);
+  c.image_height = static_cast<JDIMENSION>(height);
+  c.input_components = 4;
+  c.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&c);
+  jpeg_set_colorspace(&c, ycck ? JCS_YCCK : JCS_CMYK);
+  c.write_Adobe_marker = adobe ? TRUE : FALSE;
+  jpeg_set_quality(&c, 100, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  while (c.next_scanline < c.image_height) {
+    const size_t first = static_cast<size_t>(c.next_scanline) * static_cast<size_t>(width) * 4;
+    auto* row = reinterpret_cast<JSAMPROW>(const_cast<char*>(cmyk.data() + first));
+    jpeg_write_scanlines(&c, &row, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::string out(reinterpret_cast<char*>(mem), size);
+  jpeg_destroy_compress(&c);
+  std::free(mem);
+  return out;
+}
+
 }  // namespace qel::test
