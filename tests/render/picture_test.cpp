@@ -69,6 +69,75 @@ TEST(Picture, PngRoundTrip) {
   EXPECT_EQ(out.pixels, src.pixels);
 }
 
+// PNG samples come out as stored, whatever the file says about gamma: 16-bit samples scaled
+// to 8 bits (rounded), smaller ones spread over 0..255, palette colours looked up, and tRNS
+// turned into alpha. Every colour type and depth, interlaced or not, with gAMA 1.0 or none.
+namespace {
+
+uint8_t To8(uint16_t v, int depth) {
+  return static_cast<uint8_t>(depth == 16 ? (v * 255u + 32767u) / 65535u : v * 255u / ((1u << depth) - 1));
+}
+
+// What the samples of pixel i stand for, as 0xAARRGGBB.
+uint32_t StoredColour(const test::PngSamples& p, size_t i) {
+  const int channels = p.colourType == 2 ? 3 : p.colourType == 4 ? 2 : p.colourType == 6 ? 4 : 1;
+  const uint16_t* s = &p.samples[i * channels];
+  if (p.colourType == 3) {
+    const uint32_t alpha = s[0] < p.transparent.size() ? p.transparent[s[0]] : 255;
+    return alpha << 24 | p.palette[s[0]];
+  }
+  const bool grey = p.colourType == 0 || p.colourType == 4;
+  const uint32_t r = To8(s[0], p.bitDepth), g = To8(s[grey ? 0 : 1], p.bitDepth), b = To8(s[grey ? 0 : 2], p.bitDepth);
+  uint32_t a = 255;
+  if (p.colourType == 4 || p.colourType == 6) a = To8(s[channels - 1], p.bitDepth);
+  if (!p.transparent.empty() && std::equal(s, s + channels, p.transparent.begin())) a = 0;
+  return a << 24 | r << 16 | g << 8 | b;
+}
+
+test::PngSamples PngOf(int colourType, int depth, bool interlaced, double gamma, bool transparent) {
+  test::PngSamples p{13, 9, colourType, depth, interlaced, gamma, {}, {}, {}};
+  const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+  const uint32_t top = (1u << depth) - 1;
+  for (int i = 0; i < p.width * p.height * channels; ++i)
+    p.samples.push_back(static_cast<uint16_t>((i * 40503u + i / 7 * 977u) & top));
+  if (colourType == 3) {
+    for (uint32_t e = 0; e <= top; ++e) p.palette.push_back((e * 0x9E3779B9u) >> 8);
+    if (transparent) p.transparent = {0, 64, 128, 255, 10};
+  } else if (transparent && (colourType == 0 || colourType == 2)) {
+    p.transparent.assign(p.samples.begin() + 5 * channels, p.samples.begin() + 6 * channels);  // pixel 5's colour
+  }
+  if (colourType == 3 && p.transparent.size() > p.palette.size()) p.transparent.resize(p.palette.size());
+  return p;
+}
+
+}  // namespace
+
+TEST(Picture, PngSamplesAsStored) {
+  const struct {
+    int colourType;
+    std::vector<int> depths;
+  } kinds[] = {{0, {1, 2, 4, 8, 16}}, {2, {8, 16}}, {3, {1, 2, 4, 8}}, {4, {8, 16}}, {6, {8, 16}}};
+  for (const auto& kind : kinds)
+    for (int depth : kind.depths)
+      for (bool interlaced : {false, true})
+        for (double gamma : {0.0, 1.0})
+          for (bool transparent : {false, true}) {
+            if (transparent && (kind.colourType == 4 || kind.colourType == 6)) continue;
+            const test::PngSamples p = PngOf(kind.colourType, depth, interlaced, gamma, transparent);
+            std::vector<uint8_t> png = AsBytes(test::EncodePngSamples(p));
+            SCOPED_TRACE(::testing::Message() << "type " << kind.colourType << " depth " << depth << " interlaced "
+                                              << interlaced << " gamma " << gamma << " tRNS " << transparent);
+            TBitmap32 out;
+            std::string err;
+            ASSERT_TRUE(DecodePng(png.data(), png.size(), out, &err)) << err;
+            ASSERT_EQ(out.width, p.width);
+            ASSERT_EQ(out.height, p.height);
+            std::vector<uint32_t> want;
+            for (size_t i = 0; i < out.pixels.size(); ++i) want.push_back(StoredColour(p, i));
+            EXPECT_EQ(out.pixels, want);
+          }
+}
+
 TEST(Picture, JpegDecodesOpaqueApproximately) {
   TBitmap32 src = Sample(false), out;
   for (auto& p : src.pixels) p = 0xFF3080C0u;  // flat colour: JPEG keeps it closely
