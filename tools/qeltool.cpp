@@ -2,7 +2,7 @@
 //   qeltool dump GAME.qelf
 //   qeltool pack TEXT -o GAME.qelf
 //   qeltool state FILE [--game GAME.qelf]
-//   qeltool lint GAME.qelf
+//   qeltool lint GAME.qelf      (exit 1 on problems; warnings alone exit 0)
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -134,8 +134,12 @@ int State(const std::vector<std::string>& args) {
 int Lint(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage();
   std::vector<LintProblem> problems = LintGame(args[0]);
-  for (const LintProblem& p : problems) std::printf("%s: %s\n", p.path.c_str(), p.message.c_str());
-  return problems.empty() ? 0 : 1;
+  bool errors = false;
+  for (const LintProblem& p : problems) {
+    std::printf("%s\n", LintLine(p).c_str());
+    errors = errors || !p.warning;
+  }
+  return errors ? 1 : 0;
 }
 
 }  // namespace

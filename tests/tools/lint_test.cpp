@@ -34,7 +34,7 @@ struct TestGame {
       "FOR I := 1 TO 2 DO T := T + IntToStr(I);\n";
   std::string imBack = "pics\\\\room.png";
   std::string screenScript = "COUNT := 0;\nDOOR.X := 5;\nSetScreen(QELDB.ROOM);\n";
-  std::string imImage = "PICS\\\\Door.png";
+  std::string imImage = "pics\\\\door.png";
   std::string doorScript = "PARENT.COUNT := PARENT.COUNT + 1;\n.COUNT := 2;\n";
   std::string font = "Sans16", textId = "Hello";
   std::string effect = "fx\\\\sparks.psi";
@@ -76,10 +76,12 @@ class Lint : public ::testing::Test {
                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     Write("eng.lng", "[Default]\r\nTitle=Game\r\nHello=Hello\r\n");
-    Write("sounds.ini", "[Default]\r\nclick=80:click.wav\r\ngone=gone.wav\r\n[Music]\r\ntheme=theme.ogg\r\nalt=alt.ogg\r\n");
+    Write("sounds.ini", "[Default]\r\nclick=80:click.wav\r\ngone=gone.wav\r\n[Music]\r\ntheme=theme.ogg\r\nalt=alt.ogg\r\n"
+          "[Knocks]\r\nknock=Knock.WAV\r\n");
     Write("SOUNDS/alt.ogg", "OggS");
     Write("sounds/click.wav", "RIFF");
-    Write("sounds/THEME.OGG", "OggS");  // the player matches names whatever their case
+    Write("sounds/theme.ogg", "OggS");
+    Write("sounds/knock.wav", "RIFF");
     Write("pics/room.png", "png");
     Write("pics/door.png", "png");
     Write("fx/sparks.psi", std::string(136, '\0'));
@@ -101,7 +103,7 @@ class Lint : public ::testing::Test {
     EXPECT_TRUE(PackGame(GameText(game), file, problems)) << (problems.empty() ? "" : problems[0].message);
     std::ofstream(dir_ / "game.qelf", std::ios::binary) << file;
     std::vector<std::string> lines;
-    for (const LintProblem& p : LintGame(dir_ / "game.qelf")) lines.push_back(p.path + ": " + p.message);
+    for (const LintProblem& p : LintGame(dir_ / "game.qelf")) lines.push_back(LintLine(p));
     return lines;
   }
 
@@ -183,6 +185,39 @@ TEST_F(Lint, ReportsMissingFilesOfEveryKind) {
       EXPECT_EQ(got.size(), 1u) << ::testing::PrintToString(got);
     }
   }
+}
+
+// The player finds these whatever their letter case; a case-sensitive copy of the folder does not.
+TEST_F(Lint, WarnsOfNamesThatMatchOnlyByLetterCase) {
+  struct Case {
+    void (*plant)(TestGame&);
+    const char* line;
+  } cases[] = {
+      {[](TestGame& g) { g.imImage = "PICS\\\\Door.png"; },
+       "QELDB.Room.Door: warning: imImage: \"PICS\\Door.png\" is found only by ignoring letter case: on disk it is "
+       "\"pics/door.png\""},
+      {[](TestGame& g) { g.effect = "fx\\\\Sparks.PSI"; },
+       "QELDB.Room.Sparks: warning: EffectFN: \"fx\\Sparks.PSI\" is found only by ignoring letter case: on disk it "
+       "is \"fx/sparks.psi\""},
+      {[](TestGame& g) { g.lang = "ENG.lng"; },
+       "QELDB: warning: Lang: \"ENG.lng\" is found only by ignoring letter case: on disk it is \"eng.lng\""},
+      {[](TestGame& g) { g.rootScript = "PlaySnd('Knocks.knock');\n"; },
+       "QELDB: warning: exInit: \"sounds\\Knock.WAV\" is found only by ignoring letter case: on disk it is "
+       "\"sounds/knock.wav\""},
+      {[](TestGame& g) { g.rootScript = "USES 'Lib\\\\common.txt';\nGreet();\n"; },
+       "QELDB: warning: exInit: \"Lib/common.txt\" is found only by ignoring letter case: on disk it is "
+       "\"lib/common.txt\""},
+  };
+  for (const Case& c : cases) {
+    TestGame g;
+    c.plant(g);
+    EXPECT_EQ(Run(g), Lines{c.line});
+  }
+  // Where one folder has both spellings, the exact one is taken and nothing is said.
+  Write("sounds/alt.ogg", "OggS");
+  TestGame g;
+  g.rootScript = "PlaySnd('Music.alt');\n";
+  EXPECT_EQ(Run(g), Lines{});
 }
 
 TEST_F(Lint, ReportsScreenKeysAndSwitchesThatNoElementHas) {
