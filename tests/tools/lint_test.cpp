@@ -38,6 +38,7 @@ struct TestGame {
   std::string doorScript = "PARENT.COUNT := PARENT.COUNT + 1;\n.COUNT := 2;\n";
   std::string font = "Sans16", textId = "Hello";
   std::string effect = "fx\\\\sparks.psi";
+  std::string moreElements;  // game text of further children of the screen
 };
 
 std::string Script(const std::string& source) { return "<<<\n" + source + ">>>"; }
@@ -66,7 +67,7 @@ std::string GameText(const TestGame& g) {
          "    rX = 0.0\n    rY = 0.0\n    SizeX = 120\n    SizeY = 40\n    Font = \"" + g.font +
          "\"\n    PosHor = phCenter\n    PosVert = pvCenter\n    TextId = \"" + g.textId + "\"\n   }\n  }\n"
          "  TQelEffect {\n   Key = 7\n   Id = \"Sparks\"\n   X = 0\n   Y = 0\n   Vis = True\n   EffectFN = \"" +
-         g.effect + "\"\n  }\n }\n}\n";
+         g.effect + "\"\n  }\n" + g.moreElements + " }\n}\n";
 }
 
 class Lint : public ::testing::Test {
@@ -218,6 +219,44 @@ TEST_F(Lint, WarnsOfNamesThatMatchOnlyByLetterCase) {
   TestGame g;
   g.rootScript = "PlaySnd('Music.alt');\n";
   EXPECT_EQ(Run(g), Lines{});
+}
+
+// An image list answers the mouse on its layer even where it is not drawn, and a click on it
+// runs the exMouseDown of the entry under the pointer.
+TEST_F(Lint, WarnsOfHiddenImageListsWhoseEntriesTakeClicks) {
+  auto list = [](const char* vis) {
+    return "TQelImList {\n Key = 9\n Id = \"Bag\"\n X = 0\n Y = 0\n Vis = " + std::string(vis) +
+           "\n RowCount = 1\n ColCount = 4\n Space = 0\n ScrollPos = 0\n SizeX = 400\n SizeY = 80\n}\n";
+  };
+  auto panel = [&](const char* mousedNotVis) {
+    return "TQelShape {\n Key = 8\n Id = \"Panel\"\n X = 0\n Y = 0\n Vis = False\n hxDrawFx = 1284\n"
+           " hxColor = $FFFFFF\n hxTrans = 255\n MousedNotVis = " + std::string(mousedNotVis) + "\n" + list("True") +
+           "}\n";
+  };
+  const std::string key =
+      "TQelImage {\n Key = 10\n Id = \"Key\"\n X = 0\n Y = 0\n Vis = True\n imImage = \"pics\\\\door.png\"\n}\n";
+  const std::string warning =
+      "warning: hidden, yet it answers the mouse on its layer: a click on it runs exMouseDown of its entry "
+      "QELDB.Room.Door (added in exMouseDown of QELDB.Room.Door)";
+  const struct {
+    std::string elements, doorAdds, rootAdds;
+    Lines want;
+  } cases[] = {
+      {list("False"), "LISTADD(PARENT.BAG, SELF);\n", "", {"QELDB.Room.Bag: " + warning}},
+      {list("True"), "LISTADD(PARENT.BAG, SELF);\n", "", {}},
+      // An entry without a mouse script: a click runs nothing of it.
+      {list("False") + key, "", "LISTADD(QELDB.ROOM.BAG, QELDB.ROOM.KEY);\n", {}},
+      // Drawn with its hidden panel, but reached through it.
+      {panel("True"), "LISTADD(PARENT.PANEL.BAG, SELF);\n", "", {"QELDB.Room.Panel.Bag: " + warning}},
+      {panel("False"), "LISTADD(PARENT.PANEL.BAG, SELF);\n", "", {}},
+  };
+  for (const auto& c : cases) {
+    TestGame g;
+    g.moreElements = c.elements;
+    g.doorScript += c.doorAdds;
+    g.rootScript += c.rootAdds;
+    EXPECT_EQ(Run(g), c.want) << c.elements;
+  }
 }
 
 TEST_F(Lint, ReportsScreenKeysAndSwitchesThatNoElementHas) {

@@ -139,6 +139,7 @@ std::vector<LintProblem> LintGame(const std::filesystem::path& gameFile) {
     LintFiles(game);
     LintScreens(game);
     LintElementPaths(game);
+    LintImageLists(game);
   }
   std::vector<LintProblem> problems = game.TakeProblems();
   // Tree order: the checks run family by family, the output reads element by element.

@@ -59,10 +59,16 @@ class LintedGame {
 // "QELDB" for the root, else "QELDB.Screen.Element".
 std::string LintPath(const TQelElement& element);
 
+// The element a dotted path in one of `start`'s scripts names, followed as the
+// interpreter follows it; nullptr when it names none, or one known only while
+// the game runs.
+TQelElement* ElementAtPath(LintedGame& game, TQelElement& start, const ByteString& path, const ScriptFacts& script);
+
 // The families of checks; each reports through the game.
 void LintScripts(LintedGame& game);
 void LintFiles(LintedGame& game);
 void LintScreens(LintedGame& game);
 void LintElementPaths(LintedGame& game);
+void LintImageLists(LintedGame& game);
 
 }  // namespace qel
