@@ -115,7 +115,7 @@ double TimeLua(const std::string& lua, const fs::path& program, int runs) {
 std::vector<Entry> Programs() {
   std::vector<Entry> list;
   for (const char* name : {"int_loop", "bitwise", "float_math", "float_loop", "strings", "arrays", "array_read",
-                           "fib", "case_dispatch", "element_paths"})
+                           "nested_loop", "fib", "case_dispatch", "element_paths"})
     list.push_back({name, fs::path(QEL_BENCH_PROGRAMS) / (std::string(name) + ".qs"),
                     std::string(name) == "element_paths"});
   std::vector<fs::path> library;

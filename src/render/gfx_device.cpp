@@ -126,6 +126,7 @@ bool TGfxDevice::CreateBackBuffer() {
     gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthRb_);
   }
   bool ok = gl_.CheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  drawFbo_ = fbo_;
   gl_.Viewport(0, 0, width_, height_);
   gl_.ClearColor(0, 0, 0, 1);
   gl_.Clear(GL_COLOR_BUFFER_BIT);
@@ -138,11 +139,48 @@ void TGfxDevice::DestroyBackBuffer() {
   if (fbo_) gl_.DeleteFramebuffers(1, &fbo_);
   if (colorRb_) gl_.DeleteRenderbuffers(1, &colorRb_);
   if (depthRb_) gl_.DeleteRenderbuffers(1, &depthRb_);
-  fbo_ = colorRb_ = depthRb_ = 0;
+  if (overlayFbo_) gl_.DeleteFramebuffers(1, &overlayFbo_);
+  if (overlayRb_) gl_.DeleteRenderbuffers(1, &overlayRb_);
+  fbo_ = colorRb_ = depthRb_ = overlayFbo_ = overlayRb_ = drawFbo_ = 0;
+}
+
+bool TGfxDevice::CreateOverlayBuffer() {
+  gl_.GenFramebuffers(1, &overlayFbo_);
+  gl_.GenRenderbuffers(1, &overlayRb_);
+  gl_.BindRenderbuffer(GL_RENDERBUFFER, overlayRb_);
+  gl_.RenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width_, height_);
+  gl_.BindFramebuffer(GL_FRAMEBUFFER, overlayFbo_);
+  gl_.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, overlayRb_);
+  const bool ok = gl_.CheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+  if (!ok) {
+    gl_.DeleteFramebuffers(1, &overlayFbo_);
+    gl_.DeleteRenderbuffers(1, &overlayRb_);
+    overlayFbo_ = overlayRb_ = 0;
+  }
+  return ok;
+}
+
+bool TGfxDevice::BeginOverlay() {
+  if (!inScene_ || !fbo_) return false;
+  if (OverlayShown()) return true;
+  if (!overlayFbo_ && !CreateOverlayBuffer()) return false;
+  // The canvas's pending draws belong to the game's picture.
+  Notify(msgFlushBatch);
+  // A blit obeys the scissor box; the canvas keeps the scissor test on for the whole scene
+  // and sets its box again itself.
+  gl_.Disable(GL_SCISSOR_TEST);
+  gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, overlayFbo_);
+  gl_.BlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  gl_.Enable(GL_SCISSOR_TEST);
+  drawFbo_ = overlayFbo_;
+  gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+  return true;
 }
 
 void TGfxDevice::BindBackBuffer() {
-  if (Initialized()) gl_.BindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  if (Initialized()) gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
 }
 
 void TGfxDevice::ApplyWindowMode() {
@@ -190,6 +228,7 @@ void TGfxDevice::SetHeight(int h) {
 
 bool TGfxDevice::Render(uint32_t background, bool clear) {
   if (!Initialized() || !OnRender || inScene_) return false;
+  drawFbo_ = fbo_;
   gl_.BindFramebuffer(GL_FRAMEBUFFER, fbo_);
   if (clear) {
     gl_.Disable(GL_SCISSOR_TEST);
@@ -209,7 +248,7 @@ bool TGfxDevice::Flip() {
   if (!Initialized()) return false;
   int dw = 0, dh = 0;
   SDL_GL_GetDrawableSize(window_, &dw, &dh);
-  gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, drawFbo_);
   gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   gl_.Disable(GL_SCISSOR_TEST);
   gl_.Viewport(0, 0, dw, dh);
@@ -233,14 +272,18 @@ bool TGfxDevice::Flip() {
   return true;
 }
 
-bool TGfxDevice::ReadBackBuffer(std::vector<uint32_t>& out) {
+bool TGfxDevice::ReadBackBuffer(std::vector<uint32_t>& out) { return ReadFramebuffer(fbo_, out); }
+
+bool TGfxDevice::ReadPresentedBuffer(std::vector<uint32_t>& out) { return ReadFramebuffer(drawFbo_, out); }
+
+bool TGfxDevice::ReadFramebuffer(GLuint fbo, std::vector<uint32_t>& out) {
   out.clear();
   if (!Initialized()) return false;
-  gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+  gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, fbo);
   gl_.PixelStorei(GL_PACK_ALIGNMENT, 4);
   std::vector<uint32_t> raw(static_cast<size_t>(width_) * height_);
   gl_.ReadPixels(0, 0, width_, height_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, raw.data());
-  gl_.BindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  gl_.BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
   out.resize(raw.size());
   for (int y = 0; y < height_; ++y)
     std::copy_n(&raw[static_cast<size_t>(height_ - 1 - y) * width_], width_, &out[static_cast<size_t>(y) * width_]);

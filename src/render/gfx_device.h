@@ -70,15 +70,28 @@ class TGfxDevice {
   // buffer has no alpha channel, like Direct3D's X8R8G8B8 desktop format).
   bool ReadBackBuffer(std::vector<uint32_t>& out);
 
+  // The player's own overlay (the inspector, notices). Called in a scene after the game has
+  // drawn: the game's picture is copied into a second buffer and the draws that follow go
+  // there; Flip presents that buffer. The back buffer keeps the game's picture alone, so
+  // screenshots never show the overlay and a repaint without clearing starts from the game.
+  bool BeginOverlay();
+  // Whether the last scene drew an overlay (Flip then presents it).
+  bool OverlayShown() const { return drawFbo_ != fbo_; }
+  // What Flip presents: the back buffer, or the overlay buffer when the scene drew one.
+  bool ReadPresentedBuffer(std::vector<uint32_t>& out);
+
   const GlFuncs& GL() const { return gl_; }
   SDL_Window* Window() const { return window_; }
   GLuint BackBufferFbo() const { return fbo_; }
-  // Makes the back buffer the draw target again (after another framebuffer was used).
+  // Makes the scene's draw target current again (after another framebuffer was used): the
+  // back buffer, or the overlay buffer after BeginOverlay.
   void BindBackBuffer();
 
  private:
   bool CreateBackBuffer();
   void DestroyBackBuffer();
+  bool CreateOverlayBuffer();
+  bool ReadFramebuffer(GLuint fbo, std::vector<uint32_t>& out);
   void ApplyWindowMode();
   void ResetDevice();
 
@@ -91,6 +104,8 @@ class TGfxDevice {
   SDL_GLContext context_ = nullptr;
   GlFuncs gl_;
   GLuint fbo_ = 0, colorRb_ = 0, depthRb_ = 0;
+  GLuint overlayFbo_ = 0, overlayRb_ = 0;  // made the first time an overlay is drawn
+  GLuint drawFbo_ = 0;                     // where the scene draws: fbo_ or overlayFbo_
   std::vector<TGfxSubscriber*> subscribers_;
   std::string lastError_;
 };

@@ -39,6 +39,7 @@ TFormMain::TFormMain(FormSettings settings)
   images_ = std::make_unique<TGfxImages>(device_);
   images_->MipMappping = false;
   fonts_ = std::make_unique<TGfxFonts>(device_, canvas_.get());
+  overlayText_ = std::make_unique<OverlayText>(*images_);
   resDb_.SetOpenMode(TOpenMode::opReadOnly);
   hostServices_ = DefaultHostServices();
   if (settings_.now) hostServices_.clock = &fixedClock_;

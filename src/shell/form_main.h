@@ -25,8 +25,10 @@
 #include "render/gfx_fonts.h"
 #include "render/gfx_images.h"
 #include "render/gfx_timer.h"
+#include "render/overlay_text.h"
 #include "render/res_db.h"
 #include "script/interpreter_pool.h"
+#include "shell/notices.h"
 
 namespace qel {
 
@@ -83,6 +85,9 @@ class TFormMain {
   // One frame cleared to black, presented when asked (the root's progress frames).
   void RenderFrame(bool present);
 
+  // A message of the player's own over the picture for `seconds` (not in screenshots).
+  void ShowNotice(std::string utf8, double seconds = 2.0);
+
   TGfxDevice& Device() { return device_; }
   TGfxTimer& Timer() { return timer_; }
   Runtime& runtime() { return runtime_; }
@@ -101,6 +106,8 @@ class TFormMain {
   void RenderLogo();
   void RenderPlay();
   void RenderLoading();
+  // The player's own layer over the game's picture: notices (and the inspector).
+  void DrawOverlays();
   TQelElement* Screen() const { return runtime_.Resolve(runtime_.shell.CurrentScreen); }
   TQelElement* LoadingScreen() const;
   TQelElement* HitTest(int32_t x, int32_t y) const;
@@ -112,6 +119,9 @@ class TFormMain {
   std::unique_ptr<TGfxCanvas> canvas_;
   std::unique_ptr<TGfxImages> images_;
   std::unique_ptr<TGfxFonts> fonts_;
+  std::unique_ptr<OverlayText> overlayText_;
+  Notices notices_;
+  bool overlayFontTold_ = false;
   TResDb resDb_;
   FixedClock fixedClock_;
   HostServices hostServices_;

@@ -109,6 +109,7 @@ void TFormMain::DeviceRender() {
     RenderLoading();
   else
     RenderPlay();
+  DrawOverlays();
 }
 
 void TFormMain::RenderLogo() {

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "elements/game_text.h"
 #include "elements/kinds.h"
@@ -349,6 +351,25 @@ TEST_F(Form, ExitRequestClosesAtTheEndOfTheStepAfterTheExitScript) {
   EXPECT_NE(form->runtime().script.RandSeed, seed);  // the exit script ran
   form->TimerProcess();
   EXPECT_EQ(shell().FrameTick, 1);  // nothing more runs after the close
+}
+
+TEST_F(Form, ANoticeIsPresentedForItsTimeAndNeverInTheBackBuffer) {
+  Start({}, testgame::Screen({{"Key", "1"}}, testgame::Shape({{"hxColor", "$336699"}, {"SizeX", "1024"}, {"SizeY", "768"}})));
+  Play();
+  std::vector<uint32_t> game, shown;
+  form->RenderOnly();
+  ASSERT_TRUE(form->Device().ReadBackBuffer(game));
+  form->ShowNotice("Report saved", 0.5);
+  form->RenderOnly();
+  std::vector<uint32_t> withNotice;
+  ASSERT_TRUE(form->Device().ReadBackBuffer(withNotice));
+  ASSERT_TRUE(form->Device().ReadPresentedBuffer(shown));
+  EXPECT_EQ(withNotice, game);
+  EXPECT_NE(shown, game);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  form->RenderOnly();
+  ASSERT_TRUE(form->Device().ReadPresentedBuffer(shown));
+  EXPECT_EQ(shown, game);
 }
 
 }  // namespace
