@@ -33,11 +33,25 @@ struct Options {
   bool noFastPaths = false;
 };
 
+constexpr const char* kUsage =
+    "usage: qelscript [options] SCRIPTFILE\n"
+    "Runs the script and prints the variables it left (NAME = KIND VALUE), then its error if any.\n"
+    "\n"
+    "  --game GAME.qelf       load the game first\n"
+    "  --element PATH         run as the element at PATH (Room.Door; QELDB is the root)\n"
+    "  --dir DIR              run in the folder DIR\n"
+    "  --seed N               seed of Random\n"
+    "  --now DATETIME         what Now, Date and Time read (days since 30.12.1899)\n"
+    "  --save-err             append errors to the error log brannoc.err\n"
+    "  --script-budget N      statements and loop rounds the run may take (0: no limit)\n"
+    "  --no-fast-paths        run every statement the general way\n"
+    "  --version              print the version\n"
+    "  --help                 print this text\n"
+    "Exit status: 0 ran without error, 1 script error, 2 usage or file error.\n";
+
 int Usage(const char* why) {
   std::fprintf(stderr, "qelscript: %s\n", why);
-  std::fprintf(stderr,
-               "usage: qelscript [--game GAME.qelf] [--element PATH] [--dir DIR] [--seed N] [--now DATETIME] "
-               "[--save-err] [--script-budget N] [--no-fast-paths] SCRIPTFILE\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -106,6 +120,8 @@ std::string Absolute(const std::string& path) {
 }
 
 int Main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return std::fputs(kUsage, stdout), 0;
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return std::fputs("qelscript " QEL_VERSION "\n", stdout), 0;
   Options o;
   if (!ParseOptions(argc, argv, o)) return Usage("invalid arguments");
   o.game = Absolute(o.game);

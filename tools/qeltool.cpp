@@ -2,7 +2,10 @@
 //   qeltool dump GAME.qelf
 //   qeltool pack TEXT -o GAME.qelf
 //   qeltool state FILE [--game GAME.qelf]
-//   qeltool lint GAME.qelf      (exit 1 on problems; warnings alone exit 0)
+//   qeltool lint GAME.qelf
+//   qeltool archive ..., qeltool font ...
+// Exit status: 0 done (lint: nothing found, or warnings only), 1 lint found problems,
+// 2 usage, file or format error.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -20,14 +23,19 @@
 namespace qel {
 namespace {
 
+constexpr const char* kUsage =
+    "usage: qeltool dump GAME.qelf\n"
+    "       qeltool pack TEXT -o GAME.qelf\n"
+    "       qeltool state FILE [--game GAME.qelf]\n"
+    "       qeltool lint GAME.qelf\n"
+    "       qeltool archive list ARCHIVE\n"
+    "       qeltool archive extract ARCHIVE NAME -o FILE\n"
+    "       qeltool archive add ARCHIVE NAME FILE [--type N]\n"
+    "       qeltool font TTF PIXELSIZE NAME -o ARCHIVE [--first N] [--count N]\n"
+    "       qeltool --help | --version\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: qeltool dump GAME.qelf\n"
-               "       qeltool pack TEXT -o GAME.qelf\n"
-               "       qeltool state FILE [--game GAME.qelf]\n"
-               "       qeltool lint GAME.qelf\n"
-               "       qeltool archive list|extract|add ...\n"
-               "       qeltool font TTF PIXELSIZE NAME -o ARCHIVE [--first N] [--count N]\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -148,6 +156,8 @@ int Lint(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
   if (argc < 2) return qel::Usage();
   std::string command = argv[1];
+  if (command == "--help") return std::fputs(qel::kUsage, stdout), 0;
+  if (command == "--version") return std::fputs("qeltool " QEL_VERSION "\n", stdout), 0;
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "dump") return qel::Dump(args);
   if (command == "pack") return qel::Pack(args);

@@ -38,7 +38,7 @@ int Usage() {
                "usage: qeltool archive list ARCHIVE\n"
                "       qeltool archive extract ARCHIVE NAME -o FILE\n"
                "       qeltool archive add ARCHIVE NAME FILE [--type N]\n");
-  return 1;
+  return 2;
 }
 
 }  // namespace

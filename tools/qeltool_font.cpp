@@ -123,7 +123,7 @@ bool BuildFontRecord(const std::string& ttf, int pixelSize, int first, int count
 namespace {
 int FontUsage() {
   std::fprintf(stderr, "usage: qeltool font TTF PIXELSIZE NAME -o ARCHIVE [--first N] [--count N]\n");
-  return 1;
+  return 2;
 }
 }  // namespace
 

@@ -51,8 +51,8 @@ SdlTranslation TranslateSdlEvent(const SDL_Event& ev, SDL_Window* window, int bw
       e.alt = (k.mod & KMOD_ALT) != 0;
       e.ctrl = (k.mod & KMOD_CTRL) != 0;
       e.shift = (k.mod & KMOD_SHIFT) != 0;
-      if (k.sym == SDLK_s && e.alt && e.ctrl) {
-        t.screenshotKey = true;
+      if ((k.sym == SDLK_s || k.sym == SDLK_i) && e.alt && e.ctrl) {
+        (k.sym == SDLK_s ? t.screenshotKey : t.inspectorKey) = true;
         break;
       }
       e.code = VirtualKeyFromSdl(k.sym, k.scancode);

@@ -21,6 +21,7 @@ struct SdlTranslation {
   std::vector<InputEvent> events;  // to deliver, in order (steps not set)
   bool quit = false;
   bool screenshotKey = false;      // Ctrl+Alt+S: reaches nothing else
+  bool inspectorKey = false;       // Ctrl+Alt+I: shows or hides the inspector, reaches nothing else
 };
 // Positions are mapped into the back buffer with the window's size.
 SdlTranslation TranslateSdlEvent(const SDL_Event& ev, SDL_Window* window, int backWidth, int backHeight);

@@ -28,6 +28,8 @@
 #include "render/overlay_text.h"
 #include "render/res_db.h"
 #include "script/interpreter_pool.h"
+#include "shell/frame_stats.h"
+#include "shell/inspector.h"
 #include "shell/notices.h"
 
 namespace qel {
@@ -87,6 +89,9 @@ class TFormMain {
 
   // A message of the player's own over the picture for `seconds` (not in screenshots).
   void ShowNotice(std::string utf8, double seconds = 2.0);
+  // The inspector for game authors (Ctrl+Alt+I); a paused game shows the change at once.
+  void ToggleInspector();
+  Inspector& GameInspector() { return inspector_; }
 
   TGfxDevice& Device() { return device_; }
   TGfxTimer& Timer() { return timer_; }
@@ -126,6 +131,8 @@ class TFormMain {
   FixedClock fixedClock_;
   HostServices hostServices_;
   Runtime runtime_;
+  Inspector inspector_{runtime_};  // listens to script errors from the start
+  FrameStats stats_;
   AudioMixer audio_;
   std::unique_ptr<GameDir> dir_;
   std::unique_ptr<ImageCache> imageCache_;

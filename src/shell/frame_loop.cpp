@@ -35,6 +35,7 @@ void TFormMain::RenderFrame(bool present) {
 void TFormMain::TimerProcess() {
   ShellState& shell = runtime_.shell;
   if (closed_ || shell.FrameTick >= StepLimit) return;
+  const FrameStats::StepScope measured(stats_);
   shell.FrameTick += 1;
   // Headless runs mix one step of sound per step.
   if (settings_.headless) audio_.Advance(AudioMixer::kFramesPerStep);
@@ -101,6 +102,7 @@ void TFormMain::SkipLogos() {
 }
 
 void TFormMain::DeviceRender() {
+  const FrameStats::FrameScope measured(stats_);
   // The particle picture's texture changes when the cache reloads it.
   particleManager_.texture = imageCache_ ? imageCache_->TextureOf(particles_) : nullptr;
   if (logoIndex_ >= 0)

@@ -52,6 +52,8 @@ ParsedOptions ParsePlayerOptions(const std::vector<std::string>& args) {
       o.headless = true;
     } else if (a == "--skip-logos") {
       o.skipLogos = true;
+    } else if (a == "--inspector") {
+      o.inspector = true;
     } else if (a == "--frames" || a == "--seed" || a == "--script-budget") {
       if (!hasValue) return fail(a + " needs a number");
       const auto n = ParseInt(value());
@@ -111,6 +113,7 @@ const char* PlayerHelpText() {
          "  --screenshot FILE          write that last picture as a PNG (1024x768 RGB)\n"
          "  --screenshot-at STEP:FILE  write the picture rendered right after step STEP (repeatable)\n"
          "  --skip-logos               start as if the start-up logos had just ended\n"
+         "  --inspector                show the inspector from the start (Ctrl+Alt+I toggles it)\n"
          "  --replay FILE              take input from FILE (one event a line, steps counted)\n"
          "  --record FILE              write every input event delivered to FILE\n"
          "  --audio-out FILE.wav       write the mixed audio of the run\n"
@@ -123,9 +126,12 @@ const char* PlayerHelpText() {
          "Input files: STEP move X Y | STEP down X Y | STEP up X Y |\n"
          "             STEP key CODE [alt] [ctrl] [shift] | STEP char CODE | STEP activate 0|1\n"
          "Events stamped STEP are delivered after process step STEP, before the next picture.\n"
-         "Ctrl+Alt+S saves a screenshot into the pictures folder.\n";
+         "Ctrl+Alt+S saves a screenshot into the pictures folder.\n"
+         "Ctrl+Alt+I shows or hides the inspector for game authors: the element under the mouse,\n"
+         "screens, steps, speed, textures, particles and the last script errors. It is drawn over\n"
+         "the picture only: screenshots, replays and the game's state never see it.\n";
 }
 
-const char* PlayerVersionText() { return "qelplayer 0.1\n"; }
+const char* PlayerVersionText() { return "qelplayer " QEL_VERSION "\n"; }
 
 }  // namespace qel

@@ -23,6 +23,7 @@ struct PlayerOptions {
   std::string screenshot;
   std::vector<ScreenshotAt> screenshotsAt;
   bool skipLogos = false;
+  bool inspector = false;  // the inspector is shown from the start
   std::string replay, record;
   std::string audioOut;
   std::optional<uint32_t> seed;

@@ -9,8 +9,14 @@ namespace qel {
 
 void TFormMain::ShowNotice(std::string utf8, double seconds) { notices_.Show(std::move(utf8), seconds); }
 
+void TFormMain::ToggleInspector() {
+  inspector_.Toggle();
+  FormPaint();
+}
+
 void TFormMain::DrawOverlays() {
-  if (!notices_.Active()) return;
+  const bool notices = notices_.Active();
+  if (!notices && !inspector_.Shown()) return;
   if (!device_.BeginOverlay()) return;
   if (!overlayText_->Ready() && !overlayFontTold_) {
     overlayFontTold_ = true;
@@ -21,7 +27,24 @@ void TFormMain::DrawOverlays() {
   const bool antialias = canvas_->Antialias();
   canvas_->SetClipRect({0, 0, device_.Width(), device_.Height()});
   canvas_->SetAntialias(false);
-  notices_.Draw(*canvas_, *overlayText_, device_.Width(), device_.Height());
+  if (inspector_.Shown()) {
+    const ShellState& shell = runtime_.shell;
+    InspectorView view;
+    view.root = root_.get();
+    view.screen = Screen();
+    view.loadingScreen = LoadingScreen();
+    view.hovered = runtime_.Resolve(shell.HoveredElement);
+    view.images = imageCache_.get();
+    view.rates = stats_.Last();
+    view.step = shell.FrameTick;
+    view.mouseX = shell.MouseX;
+    view.mouseY = shell.MouseY;
+    view.loading = shell.LoadingMode;
+    view.logoIndex = logoIndex_;
+    view.logoFrame = logoFrame_;
+    inspector_.Draw(*canvas_, *overlayText_, view, device_.Width(), device_.Height());
+  }
+  if (notices) notices_.Draw(*canvas_, *overlayText_, device_.Width(), device_.Height());
   canvas_->SetClipRect(clip);
   canvas_->SetAntialias(antialias);
 }

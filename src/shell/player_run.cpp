@@ -154,6 +154,10 @@ void PlayerRun::PollWindow(bool deliver) {
       return;
     }
     if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_EXPOSED) form_->FormPaint();
+    if (t.inspectorKey) {
+      form_->ToggleInspector();
+      continue;
+    }
     if (t.screenshotKey) {
       std::error_code ec;
       fs::create_directories(PicturesDir(), ec);
@@ -227,6 +231,7 @@ int PlayerRun::Run(const char* argv0) {
   form_ = std::make_unique<TFormMain>(std::move(settings));
   form_->AfterRender = [this] { TakeScheduledShots(); };
   if (o_.frames) form_->StepLimit = *o_.frames;
+  form_->GameInspector().SetShown(o_.inspector);
   if (!form_->FormCreate()) return 1;
   if (o_.skipLogos) form_->SkipLogos();
   if (o_.VirtualClock())

@@ -5,6 +5,7 @@
 
 #include "render/picture.h"
 #include "shell/discovery.h"
+#include "shell/event_source.h"
 #include "shell/key_codes.h"
 #include "shell/player_run.h"
 #include "shell/screenshot.h"
@@ -45,6 +46,28 @@ TEST(KeyCodes, TypedTextAsCodeUnitsAndAsTheRootReceivesThem) {
   EXPECT_EQ(CharForRoot(0x44F, false), 0xFF);  // я in Windows-1251
   EXPECT_EQ(CharForRoot('x', false), 'x');
   EXPECT_EQ(CharForRoot(0x4E2D, false), '?');
+}
+
+TEST(KeyCodes, CtrlAltSAndIAreThePlayersOwnKeys) {
+  struct Case {
+    SDL_Keycode key;
+    Uint16 mod;
+    bool screenshot, inspector;
+    size_t gameEvents;
+  };
+  for (const Case& c : {Case{SDLK_i, KMOD_LCTRL | KMOD_LALT, false, true, 0},
+                        Case{SDLK_i, KMOD_RCTRL | KMOD_RALT | KMOD_SHIFT, false, true, 0},
+                        Case{SDLK_s, KMOD_LCTRL | KMOD_RALT, true, false, 0}, Case{SDLK_i, KMOD_LCTRL, false, false, 1},
+                        Case{SDLK_i, KMOD_LALT, false, false, 1}, Case{SDLK_i, KMOD_NONE, false, false, 1}}) {
+    SDL_Event ev{};
+    ev.type = SDL_KEYDOWN;
+    ev.key.keysym.sym = c.key;
+    ev.key.keysym.mod = c.mod;
+    const SdlTranslation t = TranslateSdlEvent(ev, nullptr, 1024, 768);
+    EXPECT_EQ(t.screenshotKey, c.screenshot) << c.key << " " << c.mod;
+    EXPECT_EQ(t.inspectorKey, c.inspector) << c.key << " " << c.mod;
+    EXPECT_EQ(t.events.size(), c.gameEvents) << c.key << " " << c.mod;
+  }
 }
 
 TEST(WindowMapping, PositionsLandInTheBackBuffer) {

@@ -17,6 +17,7 @@ TEST_F(Player, HelpVersionAndBadLines) {
   RunResult r = Run("--help");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("--screenshot-at STEP:FILE"), std::string::npos);
+  EXPECT_NE(r.out.find("Ctrl+Alt+I shows or hides the inspector"), std::string::npos);
   r = Run("--version");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out.rfind("qelplayer ", 0), 0u);
@@ -120,6 +121,27 @@ TEST_F(Player, ARecordedRunReplaysPictureForPicture) {
   const std::string recorded = Read(dir / "rec.txt");
   EXPECT_NE(recorded.find("130 down 7 8\n"), std::string::npos) << recorded;
   EXPECT_NE(recorded.find("131 key 65 shift\n131 char 97\n"), std::string::npos) << recorded;
+}
+
+TEST_F(Player, TheInspectorNeverReachesTheGameItsSaveOrItsScreenshots) {
+  const std::string game = testgame::Root(
+      {{"FileRS", "\"save.dat\""}, {"exInit", "N := 0;"}},
+      testgame::Screen({{"Key", "1"}, {"exProcess", "QELDB.N := QELDB.N + 1; IF QELDB.N = 40 THEN SAVESTATE;"}},
+                       testgame::Shape({{"SizeX", "300"}, {"SizeY", "200"}, {"hxColor", "$3060A0"},
+                                        {"exMouseIn", "QELDB.N := QELDB.N + Random(5);"},
+                                        {"exMouseMove", "QELDB.N := QELDB.N + Random(3);"},
+                                        {"exMouseDown", "QELDB.N := QELDB.N div 0;"}})));
+  std::ofstream(dir / "input.txt") << "3 move 50 50\n10 down 60 60\n10 up 60 60\n20 move 900 700\n25 move 40 40\n";
+  for (const std::string run : {"plain", "inspected"}) {
+    fs::create_directories(dir / run);
+    WriteGame(game, run + "/game");
+    const RunResult r = Run("--headless --skip-logos --frames 45 --replay input.txt --screenshot " + run + ".png " +
+                            (run == "inspected" ? "--inspector " : "") + run + "/game.qelf");
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  EXPECT_GT(Read(dir / "plain" / "save.dat").size(), 20u);
+  EXPECT_TRUE(Read(dir / "inspected" / "save.dat") == Read(dir / "plain" / "save.dat"));
+  EXPECT_TRUE(Read(dir / "inspected.png") == Read(dir / "plain.png"));
 }
 
 TEST_F(Player, HeadlessAudioIsMixedStepByStepIntoTheFile) {
