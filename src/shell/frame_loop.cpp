@@ -102,15 +102,18 @@ void TFormMain::SkipLogos() {
 }
 
 void TFormMain::DeviceRender() {
-  const FrameStats::FrameScope measured(stats_);
-  // The particle picture's texture changes when the cache reloads it.
-  particleManager_.texture = imageCache_ ? imageCache_->TextureOf(particles_) : nullptr;
-  if (logoIndex_ >= 0)
-    RenderLogo();
-  else if (runtime_.shell.LoadingMode)
-    RenderLoading();
-  else
-    RenderPlay();
+  {
+    // The game's own drawing; the player's overlay is not part of what a frame of the game costs.
+    const FrameStats::FrameScope measured(stats_);
+    // The particle picture's texture changes when the cache reloads it.
+    particleManager_.texture = imageCache_ ? imageCache_->TextureOf(particles_) : nullptr;
+    if (logoIndex_ >= 0)
+      RenderLogo();
+    else if (runtime_.shell.LoadingMode)
+      RenderLoading();
+    else
+      RenderPlay();
+  }
   DrawOverlays();
 }
 

@@ -46,7 +46,6 @@ std::string Placed(const TQelElement& e) {
   return Format("at %d,%d  size %dx%d", e.GetAbsX(), e.GetAbsY(), e.GetSizeX(), e.GetSizeY());
 }
 
-// Live particles of every effect in the tree.
 int64_t LiveParticles(const TQelElement& root) {
   int64_t n = 0;
   std::vector<const TQelElement*> todo{&root};
@@ -99,6 +98,15 @@ Inspector::Inspector(Runtime& runtime) : errors_(std::make_shared<ErrorLog>()) {
   });
 }
 
+int64_t Inspector::Particles(const TQelElement& root) {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - particlesCounted_ >= std::chrono::milliseconds(250)) {
+    particles_ = LiveParticles(root);
+    particlesCounted_ = now;
+  }
+  return particles_;
+}
+
 std::vector<OverlayLine> Inspector::StatusLines(const InspectorView& v) const {
   std::vector<OverlayLine> lines;
   lines.push_back({"Inspector (Ctrl+Alt+I hides it)", kHeading});
@@ -116,7 +124,7 @@ std::vector<OverlayLine> Inspector::StatusLines(const InspectorView& v) const {
     lines.push_back({Format("Textures %.2f MB of %.0f MB, %zu pictures", mb, budget, loaded)});
   }
   if (v.root)
-    lines.push_back({Format("Particles %lld   stars %d", static_cast<long long>(LiveParticles(*v.root)),
+    lines.push_back({Format("Particles %lld   stars %d", static_cast<long long>(v.particles),
                             v.root->Stars().ActiveCount())});
   return Fitted(std::move(lines));
 }

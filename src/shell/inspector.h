@@ -5,6 +5,7 @@
 // how fast the player runs and what it holds (textures, particles), and the
 // last script errors. It only reads the game: nothing it does reaches the
 // game's state, its screenshots or its replays.
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -30,6 +31,7 @@ struct InspectorView {
   const TQelElement* loadingScreen = nullptr;
   const TQelElement* hovered = nullptr;
   const ImageCache* images = nullptr;
+  int64_t particles = 0;  // live particles of every effect
   FrameStats::Rates rates;
   int64_t step = 0;
   int32_t mouseX = 0, mouseY = 0;
@@ -52,6 +54,10 @@ class Inspector {
   void SetShown(bool shown) { shown_ = shown; }
   void Toggle() { shown_ = !shown_; }
 
+  // Live particles of every effect under root, counted again at most four times a second:
+  // a game may hold hundreds of thousands of elements.
+  int64_t Particles(const TQelElement& root);
+
   // The panels' text.
   std::vector<OverlayLine> StatusLines(const InspectorView& view) const;
   std::vector<OverlayLine> ElementLines(const InspectorView& view) const;
@@ -71,6 +77,8 @@ class Inspector {
 
   std::shared_ptr<ErrorLog> errors_;
   bool shown_ = false;
+  int64_t particles_ = 0;
+  std::chrono::steady_clock::time_point particlesCounted_{};
 };
 
 // Game text as UTF-8: Windows-1251, or the escaped wide text of unicode games.

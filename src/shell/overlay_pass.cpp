@@ -35,6 +35,7 @@ void TFormMain::DrawOverlays() {
     view.loadingScreen = LoadingScreen();
     view.hovered = runtime_.Resolve(shell.HoveredElement);
     view.images = imageCache_.get();
+    view.particles = root_ ? inspector_.Particles(*root_) : 0;
     view.rates = stats_.Last();
     view.step = shell.FrameTick;
     view.mouseX = shell.MouseX;

@@ -121,7 +121,8 @@ TEST_F(InspectorRun, TheGameNeverNoticesIt) {
   Start(false);
   Play(kInputs, 30);
   const Outcome plain = Finish();
-  Start(true);
+  Start(false);
+  form->ToggleInspector();  // what Ctrl+Alt+I does
   Play(kInputs, 30);
   const Outcome inspected = Finish();
   EXPECT_EQ(inspected.state, plain.state);  // the saved state stream, byte for byte
@@ -135,6 +136,12 @@ TEST_F(InspectorRun, TheGameNeverNoticesIt) {
   EXPECT_EQ(inspected.shown[static_cast<size_t>(130) * 1024 + 600], 0xFFFFE000u);  // left edge of the picture
   EXPECT_EQ(inspected.shown[static_cast<size_t>(130) * 1024 + 649], 0xFFFFE000u);  // its right edge
   if (const char* look = std::getenv("QEL_INSPECTOR_PICTURE")) WritePngRgb(look, inspected.shown, 1024, 768);
+  // A paused game shows the key's effect at once, without a frame of the game.
+  form->WMActivate(false);
+  form->ToggleInspector();
+  std::vector<uint32_t> shown;
+  ASSERT_TRUE(form->Device().ReadPresentedBuffer(shown));
+  EXPECT_TRUE(shown == inspected.game);
 }
 
 TEST_F(InspectorRun, WhatItSaysAboutTheElementUnderTheMouseAndTheErrors) {
