@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(build-essential cmake pkg-config libgtest-dev libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
   libpng-dev libjpeg62-turbo-dev libfreetype-dev libalglib-dev libstb-dev libsndfile1-dev zlib1g-dev
   libegl1 libegl-mesa0 libgl1 libglx-mesa0 libgl1-mesa-dri libgles2 fonts-dejavu-core
-  xvfb xauth x11-apps imagemagick sox libsox-fmt-mp3 espeak-ng lua5.4
+  xvfb xauth x11-apps imagemagick sox libsox-fmt-mp3 espeak-ng lua5.4 libssl-dev
   clang-16 libclang-rt-16-dev
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl man-db dpkg-dev)
 missing=()

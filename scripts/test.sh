@@ -6,6 +6,10 @@ jobs=$(nproc)
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 unset DISPLAY || true
+# Every run of the player records a session: keep them out of the home folder.
+XDG_STATE_HOME=$(mktemp -d)
+export XDG_STATE_HOME
+trap 'rm -rf "$XDG_STATE_HOME"' EXIT
 
 # Tests write only into temporary directories: the source tree (build trees
 # aside) must look the same after a test run as before it.

@@ -51,8 +51,8 @@ SdlTranslation TranslateSdlEvent(const SDL_Event& ev, SDL_Window* window, int bw
       e.alt = (k.mod & KMOD_ALT) != 0;
       e.ctrl = (k.mod & KMOD_CTRL) != 0;
       e.shift = (k.mod & KMOD_SHIFT) != 0;
-      if ((k.sym == SDLK_s || k.sym == SDLK_i) && e.alt && e.ctrl) {
-        (k.sym == SDLK_s ? t.screenshotKey : t.inspectorKey) = true;
+      if ((k.sym == SDLK_s || k.sym == SDLK_i || k.sym == SDLK_b) && e.alt && e.ctrl) {
+        (k.sym == SDLK_s ? t.screenshotKey : k.sym == SDLK_i ? t.inspectorKey : t.reportKey) = true;
         break;
       }
       e.code = VirtualKeyFromSdl(k.sym, k.scancode);

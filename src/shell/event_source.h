@@ -21,6 +21,7 @@ struct SdlTranslation {
   std::vector<InputEvent> events;  // to deliver, in order (steps not set)
   bool quit = false;
   bool screenshotKey = false;      // Ctrl+Alt+S: reaches nothing else
+  bool reportKey = false;          // Ctrl+Alt+B: a bug report; reaches nothing else
   bool inspectorKey = false;       // Ctrl+Alt+I: shows or hides the inspector, reaches nothing else
 };
 // Positions are mapped into the back buffer with the window's size.

@@ -43,6 +43,7 @@ TFormMain::TFormMain(FormSettings settings)
   resDb_.SetOpenMode(TOpenMode::opReadOnly);
   hostServices_ = DefaultHostServices();
   if (settings_.now) hostServices_.clock = &fixedClock_;
+  if (settings_.clock) hostServices_.clock = settings_.clock;
 }
 
 TFormMain::~TFormMain() { FormClose(); }
@@ -97,6 +98,7 @@ void TFormMain::StartGame() {
   pool_ = std::make_unique<InterpreterPool>(runtime_, *root_, [this](TScriptCalc& calc) {
     RegisterHostFunctions(calc, hostServices_);
     RegisterGameFunctions(calc);
+    if (settings_.extraFunctions) settings_.extraFunctions(calc);
   });
   if (settings_.scriptBudget) pool_->SetStepBudget(*settings_.scriptBudget);
   runtime_.script.RandSeed =

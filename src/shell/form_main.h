@@ -44,6 +44,8 @@ struct FormSettings {
   std::optional<double> now;
   std::optional<uint64_t> scriptBudget;  // statements a script run may take (0: no limit)
   std::string audioOut;  // WAV file the mixed audio is written to
+  const Clock* clock = nullptr;  // what Now, Date and Time read, when not the system's (or --now)
+  std::function<void(TScriptCalc&)> extraFunctions;  // host functions a test build adds
 };
 
 class TFormMain {

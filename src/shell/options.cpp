@@ -71,13 +71,19 @@ ParsedOptions ParsePlayerOptions(const std::vector<std::string>& args) {
       if (!hasValue) return fail("--now needs a date-time (days since 30.12.1899)");
       o.now = ParseReal(value());
       if (!o.now) return fail("--now needs a date-time (days since 30.12.1899)");
-    } else if (a == "--screenshot" || a == "--replay" || a == "--record" || a == "--audio-out") {
+    } else if (a == "--screenshot" || a == "--replay" || a == "--record" || a == "--audio-out" ||
+               a == "--replay-report") {
       if (!hasValue || args[i + 1].empty()) return fail(a + " needs a file name");
-      std::string& target = a == "--screenshot" ? o.screenshot
-                            : a == "--replay"   ? o.replay
-                            : a == "--record"   ? o.record
-                                                : o.audioOut;
+      std::string& target = a == "--screenshot"      ? o.screenshot
+                            : a == "--replay"        ? o.replay
+                            : a == "--record"        ? o.record
+                            : a == "--replay-report" ? o.replayReport
+                                                     : o.audioOut;
       target = value();
+    } else if (a == "--game") {
+      if (!hasValue || args[i + 1].empty()) return fail("--game needs a file name");
+      if (!o.game.empty()) return fail("the game is named twice");
+      o.game = value();
     } else if (a == "--screenshot-at") {
       if (!hasValue) return fail("--screenshot-at needs STEP:FILE");
       const std::string& v = value();
@@ -92,13 +98,28 @@ ParsedOptions ParsePlayerOptions(const std::vector<std::string>& args) {
     } else if (a.size() > 1 && a[0] == '-') {
       return fail("unknown option " + a);
     } else if (!positionalSeen && !o.testMode) {
+      if (!o.game.empty()) return fail("the game is named twice");
       o.game = a;
       positionalSeen = true;
     } else {
       return fail("unexpected argument " + a);
     }
   }
+  if (!o.replayReport.empty() && (!o.replay.empty() || !o.record.empty()))
+    return fail("--replay-report takes its input from the report");
   return parsed;
+}
+
+std::vector<std::string> PlayOptionsOf(const PlayerOptions& o) {
+  std::vector<std::string> play;
+  if (o.windowed) play.push_back(*o.windowed ? "--windowed" : "--fullscreen");
+  if (o.skipLogos) play.push_back("--skip-logos");
+  if (o.scriptBudget) {
+    play.push_back("--script-budget");
+    play.push_back(std::to_string(*o.scriptBudget));
+  }
+  if (o.testMode) play.push_back("/TESTMODE");
+  return play;
 }
 
 const char* PlayerHelpText() {
@@ -120,6 +141,10 @@ const char* PlayerHelpText() {
          "  --seed N                   seed of the scripts' Random\n"
          "  --now DATETIME             what Now, Date and Time read (days since 30.12.1899)\n"
          "  --script-budget N          statement budget of one script run\n"
+         "  --replay-report DIR        play a bug report headless in a temporary copy of the game's\n"
+         "                             folder up to the step it was made at, and say whether its\n"
+         "                             script error came back (with --frames, --screenshot, --game)\n"
+         "  --game GAME.qelf           the game file (for --replay-report: when it is not beside DIR)\n"
          "  --version                  print the version\n"
          "  --help                     print this text\n"
          "\n"
@@ -129,7 +154,9 @@ const char* PlayerHelpText() {
          "Ctrl+Alt+S saves a screenshot into the pictures folder.\n"
          "Ctrl+Alt+I shows or hides the inspector for game authors: the element under the mouse,\n"
          "screens, steps, speed, textures, particles and the last script errors. It is drawn over\n"
-         "the picture only: screenshots, replays and the game's state never see it.\n";
+         "the picture only: screenshots, replays and the game's state never see it.\n"
+         "Every run is recorded in $XDG_STATE_HOME/qelplayer/sessions (~/.local/state); a script\n"
+         "error, a crash or Ctrl+Alt+B leaves a bug report in $XDG_STATE_HOME/qelplayer/reports.\n";
 }
 
 const char* PlayerVersionText() { return "qelplayer " QEL_VERSION "\n"; }

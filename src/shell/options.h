@@ -25,6 +25,7 @@ struct PlayerOptions {
   bool skipLogos = false;
   bool inspector = false;  // the inspector is shown from the start
   std::string replay, record;
+  std::string replayReport;  // a bug report's folder, played headless
   std::string audioOut;
   std::optional<uint32_t> seed;
   std::optional<double> now;
@@ -33,7 +34,7 @@ struct PlayerOptions {
   bool version = false;
 
   // The replay's steps are counted, not timed.
-  bool VirtualClock() const { return headless || !replay.empty(); }
+  bool VirtualClock() const { return headless || !replay.empty() || !replayReport.empty(); }
 };
 
 struct ParsedOptions {
@@ -42,6 +43,8 @@ struct ParsedOptions {
 };
 
 ParsedOptions ParsePlayerOptions(const std::vector<std::string>& args);
+// The options of a run that change what the game does (a replay needs them).
+std::vector<std::string> PlayOptionsOf(const PlayerOptions& options);
 const char* PlayerHelpText();
 const char* PlayerVersionText();
 

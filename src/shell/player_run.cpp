@@ -9,11 +9,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "hostapi/random.h"
 #include "shell/discovery.h"
 #include "shell/event_source.h"
 #include "shell/form_main.h"
 #include "shell/options.h"
+#include "shell/report_replay.h"
 #include "shell/screenshot.h"
+#include "shell/session.h"
 
 namespace fs = std::filesystem;
 
@@ -50,11 +53,16 @@ std::string AbsoluteName(const std::string& name) {
 // One run of the player once its options are known.
 class PlayerRun {
  public:
-  explicit PlayerRun(PlayerOptions o) : o_(std::move(o)) {}
+  PlayerRun(PlayerOptions o, std::vector<std::string> args, const PlayerHooks& hooks)
+      : o_(std::move(o)), args_(std::move(args)), hooks_(hooks) {}
   int Run(const char* argv0);
 
  private:
   bool Prepare(const char* argv0, FormSettings& settings, int& status);
+  void StartSession(FormSettings& settings);
+  void AttachSession();
+  void OnFrame();
+  void SaveReport();
   void Deliver(const InputEvent& e);
   void DeliverReplayUpTo(int64_t stamp);
   bool CountedFrame();
@@ -68,6 +76,11 @@ class PlayerRun {
   bool StepsDone() const { return o_.frames && Tick() >= *o_.frames; }
 
   PlayerOptions o_;
+  std::vector<std::string> args_;
+  const PlayerHooks& hooks_;
+  FixedClock fixedNow_;
+  std::unique_ptr<Session> session_;  // outlives the game, which reports to it
+  bool keyReport_ = false;
   std::unique_ptr<TFormMain> form_;
   InputScript replay_;
   size_t nextReplay_ = 0;
@@ -108,6 +121,8 @@ bool PlayerRun::Prepare(const char* argv0, FormSettings& s, int& status) {
   s.now = o_.now;
   s.audioOut = AbsoluteName(o_.audioOut);
   if (o_.scriptBudget) s.scriptBudget = static_cast<uint64_t>(*o_.scriptBudget);
+  s.extraFunctions = hooks_.hostFunctions;
+  StartSession(s);
   if (o_.headless) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     unsetenv("DISPLAY");
@@ -121,6 +136,7 @@ void PlayerRun::Deliver(const InputEvent& e) {
   InputEvent stamped = e;
   stamped.step = Tick();
   recorder_.Write(stamped);
+  if (session_) session_->Input(stamped);
   DeliverInput(*form_, e);
 }
 
@@ -153,8 +169,22 @@ void PlayerRun::PollWindow(bool deliver) {
       form_->FormClose();
       return;
     }
-    if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_EXPOSED) form_->FormPaint();
+    if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_EXPOSED && !form_->Timer().Enabled()) {
+      if (session_) session_->Paint(Tick());
+      form_->FormPaint();
+    }
+    if (t.reportKey) {
+      if (session_) {
+        session_->RequestReport();
+        keyReport_ = true;
+      } else {
+        std::fprintf(stderr, "qelplayer: this run is not recorded, so it cannot make a report\n");
+      }
+      continue;
+    }
     if (t.inspectorKey) {
+      // A paused window repaints; a paint draws the game and so is recorded.
+      if (session_ && !form_->Timer().Enabled()) session_->Paint(Tick());
       form_->ToggleInspector();
       continue;
     }
@@ -170,12 +200,52 @@ void PlayerRun::PollWindow(bool deliver) {
   }
 }
 
+// The seed is picked here when none is given, so that the session has it.
+void PlayerRun::StartSession(FormSettings& s) {
+  if (!s.seed) s.seed = ClockSeed();
+  session_ = Session::Begin({s.gameFile, args_, PlayOptionsOf(o_), *s.seed});
+  if (!session_) return;
+  if (o_.now) fixedNow_.Set(*o_.now);
+  s.clock = &session_->RecordClock(o_.now ? static_cast<const Clock&>(fixedNow_) : *DefaultHostServices().clock);
+}
+
+// The files the game keeps in its folder, as they are before anything of it runs.
+void PlayerRun::AttachSession() {
+  if (!session_) return;
+  std::vector<fs::path> files;
+  fs::path dataDir;
+  if (TQelDB* root = form_->Root()) {
+    GameDir* dir = form_->runtime().services.dir;
+    for (const ByteString& name : {root->IniFile, root->FileRS})
+      if (auto place = dir && !name.empty() ? dir->ForWrite(name) : std::nullopt) files.push_back(*place);
+    if (auto f = root->Files()) dataDir = f->DataDir();
+  }
+  session_->Attach(form_->runtime(), files, dataDir);
+}
+
+void PlayerRun::OnFrame() {
+  if (!session_) return;
+  session_->Frame(Tick());
+  if (session_->ReportDue()) SaveReport();
+}
+
+// The back buffer still holds the last frame drawn: the one on the screen.
+void PlayerRun::SaveReport() {
+  std::vector<uint32_t> pixels;
+  auto& device = form_->Device();
+  if (!device.ReadBackBuffer(pixels)) pixels.clear();
+  const fs::path dir = session_->WriteReport(pixels, device.Width(), device.Height());
+  if (keyReport_ && !dir.empty()) form_->ShowNotice("Report saved in " + dir.string());
+  keyReport_ = false;
+}
+
 // Frame k of a counted run: events stamped k - 1, render, step k, present.
 bool PlayerRun::CountedFrame() {
   DeliverReplayUpTo(Tick());
   if (form_->Closed()) return false;
   if (!form_->Timer().Enabled()) {
     // Paused: only later events of this same step could wake the game.
+    if (session_) session_->Paint(Tick());
     form_->FormPaint();
     if (nextReplay_ >= replay_.events.size() || replay_.events[nextReplay_].step > Tick()) {
       std::fprintf(stderr, "qelplayer: the game stays inactive at step %lld; stopping\n",
@@ -208,6 +278,7 @@ void PlayerRun::CountedLoop() {
 
 void PlayerRun::RealTimeLoop() {
   while (!form_->Closed() && !StepsDone()) {
+    if (hooks_.beforeInput) hooks_.beforeInput(Tick());
     PollWindow(true);
     if (form_->Closed()) break;
     form_->Timer().Idle();
@@ -229,10 +300,14 @@ int PlayerRun::Run(const char* argv0) {
   int status = 0;
   if (!Prepare(argv0, settings, status)) return status;
   form_ = std::make_unique<TFormMain>(std::move(settings));
-  form_->AfterRender = [this] { TakeScheduledShots(); };
+  form_->AfterRender = [this] {
+    TakeScheduledShots();
+    OnFrame();
+  };
   if (o_.frames) form_->StepLimit = *o_.frames;
   form_->GameInspector().SetShown(o_.inspector);
   if (!form_->FormCreate()) return 1;
+  AttachSession();
   if (o_.skipLogos) form_->SkipLogos();
   if (o_.VirtualClock())
     CountedLoop();
@@ -240,12 +315,15 @@ int PlayerRun::Run(const char* argv0) {
     RealTimeLoop();
   if (o_.frames || stalled_) FinalFrame();
   form_->FormClose();
+  // An error of the exit script: the picture is the last frame's.
+  if (session_ && session_->ReportDue()) SaveReport();
+  if (session_) session_->Detach();
   return 0;
 }
 
 }  // namespace
 
-int RunPlayer(const std::vector<std::string>& args, const char* argv0) {
+int RunPlayer(const std::vector<std::string>& args, const char* argv0, const PlayerHooks& hooks) {
   ParsedOptions parsed = ParsePlayerOptions(args);
   if (!parsed.error.empty()) {
     Fail(parsed.error);
@@ -260,7 +338,8 @@ int RunPlayer(const std::vector<std::string>& args, const char* argv0) {
     std::fputs(PlayerVersionText(), stdout);
     return 0;
   }
-  PlayerRun run(std::move(parsed.options));
+  if (!parsed.options.replayReport.empty()) return ReplayReport(parsed.options, hooks);
+  PlayerRun run(std::move(parsed.options), args, hooks);
   return run.Run(argv0);
 }
 

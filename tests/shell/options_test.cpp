@@ -33,6 +33,18 @@ TEST(PlayerOptions, EveryOptionInItsForm) {
   EXPECT_TRUE(o.VirtualClock());
 }
 
+// A report's replay plays with the options of its run that change the game, and only those.
+TEST(PlayerOptions, PlayOptionsReadBackAsTheSame) {
+  const auto p = Parse({"--headless", "--fullscreen", "--skip-logos", "--script-budget", "50", "--seed", "3",
+                        "--frames", "9", "--replay-report", "dir", "--game", "g.qelf", "/TESTMODE"});
+  ASSERT_EQ(p.error, "");
+  EXPECT_EQ(p.options.replayReport, "dir");
+  EXPECT_EQ(p.options.game, "g.qelf");
+  const auto play = PlayOptionsOf(p.options);
+  EXPECT_EQ(play, (std::vector<std::string>{"--fullscreen", "--skip-logos", "--script-budget", "50", "/TESTMODE"}));
+  EXPECT_EQ(PlayOptionsOf(Parse(play).options), play);
+}
+
 TEST(PlayerOptions, TestModeOnlyWhereTheFirstParameterStands) {
   EXPECT_TRUE(Parse({"/TESTMODE"}).options.testMode);
   EXPECT_TRUE(Parse({"/TestMode"}).options.testMode);
@@ -48,7 +60,8 @@ TEST(PlayerOptions, BadLinesAreRefusedWithAReason) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"--frames"}, {"--frames", "-1"}, {"--frames", "12x"}, {"--seed", "99999999999"},
            {"--screenshot-at", "12"}, {"--screenshot-at", "x:f.png"}, {"--screenshot-at", "3:"},
-           {"--now", "yesterday"}, {"--bogus"}, {"a.qelf", "b.qelf"}, {"--replay"}, {"--screenshot", ""}}) {
+           {"--now", "yesterday"}, {"--bogus"}, {"a.qelf", "b.qelf"}, {"--replay"}, {"--screenshot", ""},
+           {"--game", "a.qelf", "b.qelf"}, {"--replay-report", "r", "--replay", "in.txt"}}) {
     EXPECT_NE(Parse(args).error, "") << args[0];
   }
 }
@@ -57,7 +70,7 @@ TEST(PlayerOptions, HelpNamesEveryOption) {
   const std::string help = PlayerHelpText();
   for (const char* name : {"--windowed", "--fullscreen", "--headless", "--frames", "--screenshot ", "--screenshot-at",
                            "--skip-logos", "--replay", "--record", "--audio-out", "--seed", "--now", "--version",
-                           "--help", "--script-budget", "/TESTMODE"})
+                           "--help", "--script-budget", "/TESTMODE", "--replay-report", "--game"})
     EXPECT_NE(help.find(name), std::string::npos) << name;
 }
 

@@ -54,6 +54,7 @@ inline void WriteJpeg(const fs::path& file, int w, int h, uint32_t corner, uint3
 
 struct RunResult {
   int status = -1;
+  int signal = 0;
   std::string out, err;
 };
 
@@ -77,12 +78,18 @@ class Player : public ::testing::Test {
     return file;
   }
 
-  RunResult Run(const std::string& args, const std::string& env = "SDL_VIDEODRIVER=offscreen") {
-    const std::string cmd = "cd '" + dir.string() + "' && env -u DISPLAY SDL_AUDIODRIVER=dummy " + env + " " +
-                            QELPLAYER + " " + args + " > out.txt 2> err.txt";
+  // Sessions and reports go to dir/state unless env names a place.
+  RunResult Run(const std::string& args, const std::string& env = "SDL_VIDEODRIVER=offscreen",
+                const std::string& player = QELPLAYER) {
+    const std::string cmd = "cd '" + dir.string() + "' && env -u DISPLAY SDL_AUDIODRIVER=dummy XDG_STATE_HOME='" +
+                            (dir / "state").string() + "' " + env + " " + player + " " + args +
+                            " > out.txt 2> err.txt";
     RunResult r;
     const int raw = std::system(cmd.c_str());
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    // A player killed by a signal: the shell reports 128 + the signal, or ends the same way.
+    if (r.status > 128) r.signal = r.status - 128;
+    if (WIFSIGNALED(raw)) r.signal = WTERMSIG(raw);
     r.out = Read(dir / "out.txt");
     r.err = Read(dir / "err.txt");
     return r;
