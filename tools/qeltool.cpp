@@ -4,7 +4,8 @@
 //   qeltool state FILE [--game GAME.qelf]
 //   qeltool lint GAME.qelf
 //   qeltool archive ..., qeltool font ...
-// Exit status: 0 done, 1 lint found problems, 2 usage, file or format error.
+// Exit status: 0 done (lint: nothing found, or warnings only), 1 lint found problems,
+// 2 usage, file or format error.
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -141,8 +142,12 @@ int State(const std::vector<std::string>& args) {
 int Lint(const std::vector<std::string>& args) {
   if (args.size() != 1) return Usage();
   std::vector<LintProblem> problems = LintGame(args[0]);
-  for (const LintProblem& p : problems) std::printf("%s: %s\n", p.path.c_str(), p.message.c_str());
-  return problems.empty() ? 0 : 1;
+  bool errors = false;
+  for (const LintProblem& p : problems) {
+    std::printf("%s\n", LintLine(p).c_str());
+    errors = errors || !p.warning;
+  }
+  return errors ? 1 : 0;
 }
 
 }  // namespace

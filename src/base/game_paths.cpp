@@ -119,11 +119,15 @@ std::optional<fs::path> GameDir::Find(std::string_view name) {
   auto parts = SplitGameName(name);
   if (!parts) return std::nullopt;
   fs::path path = root_;
+  bool caseOnly = false;
   for (const std::string& part : *parts) {
     auto onDisk = Match(path, part);
     if (!onDisk) return std::nullopt;
+    // A name kept on disk in Windows-1251 bytes is the same spelling, not another case.
+    caseOnly = caseOnly || (IsValidUtf8(*onDisk) ? *onDisk : Cp1251ToUtf8(ByteString(*onDisk))) != part;
     path /= *onDisk;
   }
+  if (caseOnly && onCaseOnlyMatch) onCaseOnlyMatch(name, path);
   return path;
 }
 

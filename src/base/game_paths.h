@@ -9,6 +9,7 @@
 // only in case, the one spelled exactly as asked wins, else the smallest
 // name in byte order.
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,11 @@ class GameDir {
   // Find, the missing rest kept as spelled; nullopt when the name would leave
   // the directory.
   std::optional<std::filesystem::path> ForWrite(std::string_view name);
+
+  // Told of every name Find finds only by matching some component whatever
+  // its letter case: the name as asked and the path found. Such a game
+  // breaks on a case-sensitive copy of its folder.
+  std::function<void(std::string_view asked, const std::filesystem::path& found)> onCaseOnlyMatch;
 
  private:
   struct Listing {

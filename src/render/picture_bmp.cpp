@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "render/picture_internal.h"
 
@@ -74,8 +75,10 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBitmap32& out, TIndexedRows* i
         (compression == 3 && (bpp == 16 || bpp == 32))))
     return Fail(out, error, "bmp: unsupported compression");
 
-  // Palette.
-  uint32_t palette[256] = {};
+  // Palette. Bitmaps below 32 bits are opaque: an index past the palette's end shows black,
+  // never a hole.
+  uint32_t palette[256];
+  std::fill(std::begin(palette), std::end(palette), 0xFF000000u);
   if (palettised) {
     uint32_t n = clrUsed ? clrUsed : (1u << bpp);
     if (n > 256) return Fail(out, error, "bmp: bad palette");

@@ -49,6 +49,20 @@ bool HuffmanDataTooShort(const jpeg_decompress_struct& cinfo, size_t size) {
   return cinfo.num_components > 0 && fewest > static_cast<uint64_t>(size) * 8;
 }
 
+// Pixels read as C M Y K bytes become the colour they print: each colour is what its ink and
+// the black ink leave of white. Files with the Adobe marker store every ink inverted (0 full
+// ink), as the programs that write them do.
+void InksToColour(TBitmap32& picture, bool inverted) {
+  for (uint32_t& p : picture.pixels) {
+    uint8_t ink[4];
+    std::memcpy(ink, &p, 4);
+    if (!inverted)
+      for (uint8_t& v : ink) v = static_cast<uint8_t>(255 - v);
+    auto left = [&](int i) { return static_cast<uint32_t>((ink[i] * ink[3] + 127) / 255); };
+    p = (left(0) << 16) | (left(1) << 8) | left(2);
+  }
+}
+
 }  // namespace
 
 bool DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& out, std::string* error) {
@@ -73,8 +87,9 @@ bool DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& out, std::string* e
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
+  const bool inks = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   if (cinfo.jpeg_color_space != JCS_GRAYSCALE && cinfo.jpeg_color_space != JCS_YCbCr &&
-      cinfo.jpeg_color_space != JCS_RGB) {
+      cinfo.jpeg_color_space != JCS_RGB && !inks) {
     jpeg_destroy_decompress(&cinfo);
     delete target;
     return Fail(out, error, "jpeg: unsupported colour space");
@@ -89,7 +104,9 @@ bool DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& out, std::string* e
     delete target;
     return Fail(out, error, "jpeg: too little data for its size");
   }
-  cinfo.out_color_space = JCS_EXT_BGRA;
+  // Four-ink rows are read into the picture's own memory, four bytes a pixel, and turned into
+  // colour there.
+  cinfo.out_color_space = inks ? JCS_CMYK : JCS_EXT_BGRA;
   jpeg_start_decompress(&cinfo);
   target->Resize(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
   while (cinfo.output_scanline < cinfo.output_height && !jerr.truncated) {
@@ -104,6 +121,7 @@ bool DecodeJpeg(const uint8_t* data, size_t size, TBitmap32& out, std::string* e
     delete target;
     return Fail(out, error, "jpeg: premature end of data");
   }
+  if (inks) InksToColour(*target, cinfo.saw_Adobe_marker);
   for (uint32_t& p : target->pixels) p |= 0xFF000000u;
   out = std::move(*target);
   delete target;

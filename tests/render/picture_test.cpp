@@ -69,6 +69,75 @@ TEST(Picture, PngRoundTrip) {
   EXPECT_EQ(out.pixels, src.pixels);
 }
 
+// PNG samples come out as stored, whatever the file says about gamma: 16-bit samples scaled
+// to 8 bits (rounded), smaller ones spread over 0..255, palette colours looked up, and tRNS
+// turned into alpha. Every colour type and depth, interlaced or not, with gAMA 1.0 or none.
+namespace {
+
+uint8_t To8(uint16_t v, int depth) {
+  return static_cast<uint8_t>(depth == 16 ? (v * 255u + 32767u) / 65535u : v * 255u / ((1u << depth) - 1));
+}
+
+// What the samples of pixel i stand for, as 0xAARRGGBB.
+uint32_t StoredColour(const test::PngSamples& p, size_t i) {
+  const int channels = p.colourType == 2 ? 3 : p.colourType == 4 ? 2 : p.colourType == 6 ? 4 : 1;
+  const uint16_t* s = &p.samples[i * channels];
+  if (p.colourType == 3) {
+    const uint32_t alpha = s[0] < p.transparent.size() ? p.transparent[s[0]] : 255;
+    return alpha << 24 | p.palette[s[0]];
+  }
+  const bool grey = p.colourType == 0 || p.colourType == 4;
+  const uint32_t r = To8(s[0], p.bitDepth), g = To8(s[grey ? 0 : 1], p.bitDepth), b = To8(s[grey ? 0 : 2], p.bitDepth);
+  uint32_t a = 255;
+  if (p.colourType == 4 || p.colourType == 6) a = To8(s[channels - 1], p.bitDepth);
+  if (!p.transparent.empty() && std::equal(s, s + channels, p.transparent.begin())) a = 0;
+  return a << 24 | r << 16 | g << 8 | b;
+}
+
+test::PngSamples PngOf(int colourType, int depth, bool interlaced, double gamma, bool transparent) {
+  test::PngSamples p{13, 9, colourType, depth, interlaced, gamma, {}, {}, {}};
+  const int channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+  const uint32_t top = (1u << depth) - 1;
+  for (int i = 0; i < p.width * p.height * channels; ++i)
+    p.samples.push_back(static_cast<uint16_t>((i * 40503u + i / 7 * 977u) & top));
+  if (colourType == 3) {
+    for (uint32_t e = 0; e <= top; ++e) p.palette.push_back((e * 0x9E3779B9u) >> 8);
+    if (transparent) p.transparent = {0, 64, 128, 255, 10};
+  } else if (transparent && (colourType == 0 || colourType == 2)) {
+    p.transparent.assign(p.samples.begin() + 5 * channels, p.samples.begin() + 6 * channels);  // pixel 5's colour
+  }
+  if (colourType == 3 && p.transparent.size() > p.palette.size()) p.transparent.resize(p.palette.size());
+  return p;
+}
+
+}  // namespace
+
+TEST(Picture, PngSamplesAsStored) {
+  const struct {
+    int colourType;
+    std::vector<int> depths;
+  } kinds[] = {{0, {1, 2, 4, 8, 16}}, {2, {8, 16}}, {3, {1, 2, 4, 8}}, {4, {8, 16}}, {6, {8, 16}}};
+  for (const auto& kind : kinds)
+    for (int depth : kind.depths)
+      for (bool interlaced : {false, true})
+        for (double gamma : {0.0, 1.0})
+          for (bool transparent : {false, true}) {
+            if (transparent && (kind.colourType == 4 || kind.colourType == 6)) continue;
+            const test::PngSamples p = PngOf(kind.colourType, depth, interlaced, gamma, transparent);
+            std::vector<uint8_t> png = AsBytes(test::EncodePngSamples(p));
+            SCOPED_TRACE(::testing::Message() << "type " << kind.colourType << " depth " << depth << " interlaced "
+                                              << interlaced << " gamma " << gamma << " tRNS " << transparent);
+            TBitmap32 out;
+            std::string err;
+            ASSERT_TRUE(DecodePng(png.data(), png.size(), out, &err)) << err;
+            ASSERT_EQ(out.width, p.width);
+            ASSERT_EQ(out.height, p.height);
+            std::vector<uint32_t> want;
+            for (size_t i = 0; i < out.pixels.size(); ++i) want.push_back(StoredColour(p, i));
+            EXPECT_EQ(out.pixels, want);
+          }
+}
+
 TEST(Picture, JpegDecodesOpaqueApproximately) {
   TBitmap32 src = Sample(false), out;
   for (auto& p : src.pixels) p = 0xFF3080C0u;  // flat colour: JPEG keeps it closely
@@ -82,6 +151,34 @@ TEST(Picture, JpegDecodesOpaqueApproximately) {
     EXPECT_NEAR(static_cast<int>((p >> 8) & 0xFF), 0x80, 3);
     EXPECT_NEAR(static_cast<int>(p & 0xFF), 0xC0, 3);
   }
+}
+
+// Four-ink JPEGs come out as the colours they print: R = (255 - C) (255 - K) / 255 and so on.
+// Files with the Adobe marker keep their inks inverted.
+TEST(Picture, CmykJpegsDecodeToRgb) {
+  const uint8_t inks[][4] = {{0, 128, 255, 64}, {200, 20, 90, 0}, {0, 0, 0, 0}, {30, 60, 90, 255}};
+  for (bool ycck : {false, true})
+    for (bool adobe : {false, true}) {
+      if (ycck && !adobe) continue;  // YCCK is only told apart by the Adobe marker
+      std::string pixels;
+      for (int y = 0; y < 8; ++y)
+        for (const auto& ink : inks)
+          for (int i = 0; i < 8; ++i)  // 8x8 blocks of one colour keep the compression honest
+            for (uint8_t v : ink) pixels += static_cast<char>(adobe ? 255 - v : v);
+      std::vector<uint8_t> jpg = AsBytes(test::EncodeCmykJpeg(32, 8, pixels, ycck, adobe));
+      TBitmap32 out;
+      std::string err;
+      ASSERT_TRUE(DecodeJpeg(jpg.data(), jpg.size(), out, &err)) << err << " ycck " << ycck << " adobe " << adobe;
+      ASSERT_EQ(out.width, 32);
+      for (int k = 0; k < 4; ++k) {
+        const uint32_t p = out.At(8 * k + 3, 4);
+        const int white = 255 - inks[k][3];
+        EXPECT_EQ(p >> 24, 255u);
+        for (int c = 0; c < 3; ++c)
+          EXPECT_NEAR(static_cast<int>((p >> (16 - 8 * c)) & 0xFF), (255 - inks[k][c]) * white / 255, 3)
+              << "colour " << k << " channel " << c << " ycck " << ycck << " adobe " << adobe;
+      }
+    }
 }
 
 TEST(Picture, TgaRoundTripPlainAndRle) {
@@ -126,6 +223,19 @@ TEST(Picture, Bmp8KeepsIndices) {
     }
 }
 
+// Indices past a short palette: a bitmap below 32 bits is opaque, so they show black.
+TEST(Picture, BmpIndexPastPaletteIsOpaqueBlack) {
+  std::vector<uint8_t> bmp = BmpHeader(4, 1, 8, 0, 2, 4);
+  Put32(bmp, 0x00FF0000u);
+  Put32(bmp, 0x0000FF00u);
+  bmp.insert(bmp.end(), {0, 1, 2, 255});
+  TBitmap32 out;
+  TIndexedRows idx;
+  ASSERT_TRUE(DecodeBmp(bmp.data(), bmp.size(), out, &idx));
+  EXPECT_EQ(out.pixels, (std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF000000u, 0xFF000000u}));
+  EXPECT_EQ(idx.indices, (std::vector<uint8_t>{0, 1, 2, 255}));
+}
+
 TEST(Picture, BmpRle8) {
   std::vector<uint8_t> bmp = EncodeBmpRle8(9, 4);
   TBitmap32 out;
@@ -141,6 +251,7 @@ TEST(Picture, TruncatedPicturesFail) {
   TBitmap32 src = Sample(true);
   ExpectAllPrefixesFail(EncodePng(src), TPictureKind::Png, 12);
   ExpectAllPrefixesFail(EncodeJpeg(Sample(false)), TPictureKind::Jpeg);
+  ExpectAllPrefixesFail(AsBytes(test::EncodeCmykJpeg(8, 8, std::string(256, '\x40'), true, true)), TPictureKind::Jpeg);
   ExpectAllPrefixesFail(EncodeTga(src, false), TPictureKind::Tga);
   ExpectAllPrefixesFail(EncodeTga(src, true), TPictureKind::Tga);
   ExpectAllPrefixesFail(EncodeBmp24(src), TPictureKind::Bmp);

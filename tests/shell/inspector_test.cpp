@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "elements/game_text.h"
+#include "elements/kinds.h"
+#include "elements/particles.h"
 #include "elements/state_stream.h"
 #include "shell/form_main.h"
 #include "shell/screenshot.h"
@@ -35,7 +38,10 @@ std::string Game() {
   const std::string pic = testgame::Image({{"imImage", "\"pic.png\""}, {"rX", "600.0"}, {"rY", "100.0"},
                                            {"exMouseDown", "QELDB.HOVERS := QELDB.HOVERS div 0;"},
                                            {"exMouseMove", "QELDB.R := QELDB.R + Random(7);"}});
-  const std::string screen = testgame::Screen({{"Key", "1"}, {"exProcess", "QELDB.R := Random(1000);"}}, box + pic);
+  const std::string sparks = "TQelEffect {\n Key = 70\n Id = \"Sparks\"\n X = 300\n Y = 300\n Vis = True\n"
+                             " EffectFN = \"sparks.psi\"\n DAnim = 1.0\n Active = True\n}\n";
+  const std::string screen =
+      testgame::Screen({{"Key", "1"}, {"exProcess", "QELDB.R := Random(1000);"}}, box + pic + sparks);
   return testgame::Root({{"exInit", "HOVERS := 0; R := 0;"}}, screen);
 }
 
@@ -52,6 +58,15 @@ class InspectorRun : public ::testing::Test {
     ASSERT_TRUE(PackGame(Game(), file, problems)) << problems[0].message;
     std::ofstream(dir_ / "game.qelf", std::ios::binary) << file;
     ASSERT_TRUE(WritePngRgb(dir_ / "pic.png", std::vector<uint32_t>(50 * 60, 0xFF80C040u), 50, 60));
+    // Sixty particles a second that live 50 seconds, from an emitter that lives 100.
+    std::string effect(EffectRecord::kSize, '\0');
+    const int32_t emission = 60;
+    const float lifetime = 100, life = 50;
+    std::memcpy(&effect[16], &emission, 4);
+    std::memcpy(&effect[20], &lifetime, 4);
+    std::memcpy(&effect[24], &life, 4);
+    std::memcpy(&effect[28], &life, 4);
+    std::ofstream(dir_ / "sparks.psi", std::ios::binary) << effect;
   }
   void TearDown() override {
     form.reset();
@@ -158,6 +173,13 @@ TEST_F(InspectorRun, WhatItSaysAboutTheElementUnderTheMouseAndTheErrors) {
                            "Scripts exMouseMove exMouseDown", "Parents\n  Room <TQelScreen #1>  at 0,0  size 1024x768\n",
                            "  Test <TQelDB #0>\n"})
     EXPECT_NE(element.find(part), std::string::npos) << part << " in\n" << element;
+
+  const auto* sparks = dynamic_cast<const TQelEffect*>(form->runtime().Resolve(form->runtime().shell.CurrentScreen)
+                                                           ->FindChildById("Sparks"));
+  ASSERT_TRUE(sparks && sparks->System());
+  EXPECT_GT(sparks->System()->Count(), 20);
+  Inspector counting(form->runtime());  // the player's own counted a moment ago and keeps that count a while
+  EXPECT_EQ(counting.Particles(*form->Root()), sparks->System()->Count());
 
   const auto& errors = form->GameInspector().Errors();
   ASSERT_EQ(errors.size(), 3u);

@@ -34,10 +34,11 @@ struct TestGame {
       "FOR I := 1 TO 2 DO T := T + IntToStr(I);\n";
   std::string imBack = "pics\\\\room.png";
   std::string screenScript = "COUNT := 0;\nDOOR.X := 5;\nSetScreen(QELDB.ROOM);\n";
-  std::string imImage = "PICS\\\\Door.png";
+  std::string imImage = "pics\\\\door.png";
   std::string doorScript = "PARENT.COUNT := PARENT.COUNT + 1;\n.COUNT := 2;\n";
   std::string font = "Sans16", textId = "Hello";
   std::string effect = "fx\\\\sparks.psi";
+  std::string moreElements;  // game text of further children of the screen
 };
 
 std::string Script(const std::string& source) { return "<<<\n" + source + ">>>"; }
@@ -66,7 +67,7 @@ std::string GameText(const TestGame& g) {
          "    rX = 0.0\n    rY = 0.0\n    SizeX = 120\n    SizeY = 40\n    Font = \"" + g.font +
          "\"\n    PosHor = phCenter\n    PosVert = pvCenter\n    TextId = \"" + g.textId + "\"\n   }\n  }\n"
          "  TQelEffect {\n   Key = 7\n   Id = \"Sparks\"\n   X = 0\n   Y = 0\n   Vis = True\n   EffectFN = \"" +
-         g.effect + "\"\n  }\n }\n}\n";
+         g.effect + "\"\n  }\n" + g.moreElements + " }\n}\n";
 }
 
 class Lint : public ::testing::Test {
@@ -76,10 +77,12 @@ class Lint : public ::testing::Test {
                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     Write("eng.lng", "[Default]\r\nTitle=Game\r\nHello=Hello\r\n");
-    Write("sounds.ini", "[Default]\r\nclick=80:click.wav\r\ngone=gone.wav\r\n[Music]\r\ntheme=theme.ogg\r\nalt=alt.ogg\r\n");
+    Write("sounds.ini", "[Default]\r\nclick=80:click.wav\r\ngone=gone.wav\r\n[Music]\r\ntheme=theme.ogg\r\nalt=alt.ogg\r\n"
+          "[Knocks]\r\nknock=Knock.WAV\r\n");
     Write("SOUNDS/alt.ogg", "OggS");
     Write("sounds/click.wav", "RIFF");
-    Write("sounds/THEME.OGG", "OggS");  // the player matches names whatever their case
+    Write("sounds/theme.ogg", "OggS");
+    Write("sounds/knock.wav", "RIFF");
     Write("pics/room.png", "png");
     Write("pics/door.png", "png");
     Write("fx/sparks.psi", std::string(136, '\0'));
@@ -101,7 +104,7 @@ class Lint : public ::testing::Test {
     EXPECT_TRUE(PackGame(GameText(game), file, problems)) << (problems.empty() ? "" : problems[0].message);
     std::ofstream(dir_ / "game.qelf", std::ios::binary) << file;
     std::vector<std::string> lines;
-    for (const LintProblem& p : LintGame(dir_ / "game.qelf")) lines.push_back(p.path + ": " + p.message);
+    for (const LintProblem& p : LintGame(dir_ / "game.qelf")) lines.push_back(LintLine(p));
     return lines;
   }
 
@@ -182,6 +185,77 @@ TEST_F(Lint, ReportsMissingFilesOfEveryKind) {
     if (g.soundFile == "sounds.ini" && g.fileFonts == "game.res" && g.lang == "eng.lng") {
       EXPECT_EQ(got.size(), 1u) << ::testing::PrintToString(got);
     }
+  }
+}
+
+// The player finds these whatever their letter case; a case-sensitive copy of the folder does not.
+TEST_F(Lint, WarnsOfNamesThatMatchOnlyByLetterCase) {
+  struct Case {
+    void (*plant)(TestGame&);
+    const char* line;
+  } cases[] = {
+      {[](TestGame& g) { g.imImage = "PICS\\\\Door.png"; },
+       "QELDB.Room.Door: warning: imImage: \"PICS\\Door.png\" is found only by ignoring letter case: on disk it is "
+       "\"pics/door.png\""},
+      {[](TestGame& g) { g.effect = "fx\\\\Sparks.PSI"; },
+       "QELDB.Room.Sparks: warning: EffectFN: \"fx\\Sparks.PSI\" is found only by ignoring letter case: on disk it "
+       "is \"fx/sparks.psi\""},
+      {[](TestGame& g) { g.lang = "ENG.lng"; },
+       "QELDB: warning: Lang: \"ENG.lng\" is found only by ignoring letter case: on disk it is \"eng.lng\""},
+      {[](TestGame& g) { g.rootScript = "PlaySnd('Knocks.knock');\n"; },
+       "QELDB: warning: exInit: \"sounds\\Knock.WAV\" is found only by ignoring letter case: on disk it is "
+       "\"sounds/knock.wav\""},
+      {[](TestGame& g) { g.rootScript = "USES 'Lib\\\\common.txt';\nGreet();\n"; },
+       "QELDB: warning: exInit: \"Lib/common.txt\" is found only by ignoring letter case: on disk it is "
+       "\"lib/common.txt\""},
+  };
+  for (const Case& c : cases) {
+    TestGame g;
+    c.plant(g);
+    EXPECT_EQ(Run(g), Lines{c.line});
+  }
+  // Where one folder has both spellings, the exact one is taken and nothing is said.
+  Write("sounds/alt.ogg", "OggS");
+  TestGame g;
+  g.rootScript = "PlaySnd('Music.alt');\n";
+  EXPECT_EQ(Run(g), Lines{});
+}
+
+// An image list answers the mouse on its layer even where it is not drawn, and a click on it
+// runs the exMouseDown of the entry under the pointer.
+TEST_F(Lint, WarnsOfHiddenImageListsWhoseEntriesTakeClicks) {
+  auto list = [](const char* vis) {
+    return "TQelImList {\n Key = 9\n Id = \"Bag\"\n X = 0\n Y = 0\n Vis = " + std::string(vis) +
+           "\n RowCount = 1\n ColCount = 4\n Space = 0\n ScrollPos = 0\n SizeX = 400\n SizeY = 80\n}\n";
+  };
+  auto panel = [&](const char* mousedNotVis) {
+    return "TQelShape {\n Key = 8\n Id = \"Panel\"\n X = 0\n Y = 0\n Vis = False\n hxDrawFx = 1284\n"
+           " hxColor = $FFFFFF\n hxTrans = 255\n MousedNotVis = " + std::string(mousedNotVis) + "\n" + list("True") +
+           "}\n";
+  };
+  const std::string key =
+      "TQelImage {\n Key = 10\n Id = \"Key\"\n X = 0\n Y = 0\n Vis = True\n imImage = \"pics\\\\door.png\"\n}\n";
+  const std::string warning =
+      "warning: hidden, yet it answers the mouse on its layer: a click on it runs exMouseDown of its entry "
+      "QELDB.Room.Door (added in exMouseDown of QELDB.Room.Door)";
+  const struct {
+    std::string elements, doorAdds, rootAdds;
+    Lines want;
+  } cases[] = {
+      {list("False"), "LISTADD(PARENT.BAG, SELF);\n", "", {"QELDB.Room.Bag: " + warning}},
+      {list("True"), "LISTADD(PARENT.BAG, SELF);\n", "", {}},
+      // An entry without a mouse script: a click runs nothing of it.
+      {list("False") + key, "", "LISTADD(QELDB.ROOM.BAG, QELDB.ROOM.KEY);\n", {}},
+      // Drawn with its hidden panel, but reached through it.
+      {panel("True"), "LISTADD(PARENT.PANEL.BAG, SELF);\n", "", {"QELDB.Room.Panel.Bag: " + warning}},
+      {panel("False"), "LISTADD(PARENT.PANEL.BAG, SELF);\n", "", {}},
+  };
+  for (const auto& c : cases) {
+    TestGame g;
+    g.moreElements = c.elements;
+    g.doorScript += c.doorAdds;
+    g.rootScript += c.rootAdds;
+    EXPECT_EQ(Run(g), c.want) << c.elements;
   }
 }
 

@@ -12,7 +12,12 @@ namespace qel {
 struct LintProblem {
   std::string path;     // the element: dotted Ids from the root, the root itself "QELDB"
   std::string message;  // UTF-8
+  // Something the player copes with, but that may not be what the author meant.
+  bool warning = false;
 };
+
+// "PATH: message", or "PATH: warning: message".
+std::string LintLine(const LintProblem& problem);
 
 // Problems in tree order, each element's in the order of its checks. A game
 // file that cannot be read is one problem of the root.

@@ -25,14 +25,22 @@ bool HasFont(LintedGame& game, const ByteString& name) {
   return false;
 }
 
+// Whether the game has the file; one found only by ignoring letter case is warned of.
+bool HasFile(LintedGame& game, const TQelElement& e, const std::string& where, const ByteString& name) {
+  const bool found = game.FileExists(name);
+  game.WarnCaseOnlyFiles(e, where);
+  return found;
+}
+
 void LintRootFiles(LintedGame& game) {
   TQelDB& root = game.root;
-  auto need = [&](const ByteString& name, const char* what) {
-    if (!name.empty() && !game.FileExists(name)) game.Report(root, std::string(what) + " " + Quoted(name) + " not found");
+  auto need = [&](const ByteString& name, const char* property, const char* what) {
+    if (!name.empty() && !HasFile(game, root, property, name))
+      game.Report(root, std::string(what) + " (" + property + ") " + Quoted(name) + " not found");
   };
-  need(root.Lang, "language file (Lang)");
-  need(root.SoundFile, "sound table (SoundFile)");
-  need(root.FileFonts, "resource archive (FileFonts)");
+  need(root.Lang, "Lang", "language file");
+  need(root.SoundFile, "SoundFile", "sound table");
+  need(root.FileFonts, "FileFonts", "resource archive");
 }
 
 void LintLangKey(LintedGame& game, TQelElement& e, const ByteString& key, const std::string& where) {
@@ -49,7 +57,7 @@ void LintSound(LintedGame& game, TQelElement& e, const ByteString& name, const s
     return;
   }
   ByteString relative = "sounds\\" + file;
-  if (!game.FileExists(relative) && !game.ArchiveHas(relative))
+  if (!HasFile(game, e, where, relative) && !game.ArchiveHas(relative))
     game.Report(e, where + ": sound file " + Quoted(relative) + " of " + Quoted(name) + " not found");
 }
 
@@ -61,12 +69,12 @@ void LintProperties(LintedGame& game, TQelElement& e) {
     const std::string where = p.name;
     if (StartsWithNoCase(p.name, "im")) {
       ByteString picture = value[0] == '*' ? value.substr(1) : value;  // "*" asks for the mask view
-      if (!picture.empty() && !game.PictureExists(picture))
+      if (!picture.empty() && !HasFile(game, e, where, picture) && !game.ArchiveHas(picture))
         game.Report(e, where + ": picture " + Quoted(picture) + " not found");
     } else if (p.name == "Font") {
       if (!HasFont(game, value)) game.Report(e, where + ": font " + Quoted(value) + " is not in the resource archive");
     } else if (p.name == "EffectFN") {
-      if (!game.FileExists(value)) game.Report(e, where + ": effect file " + Quoted(value) + " not found");
+      if (!HasFile(game, e, where, value)) game.Report(e, where + ": effect file " + Quoted(value) + " not found");
     } else if (p.name == "TextId") {
       LintLangKey(game, e, value, where);
     }
@@ -75,6 +83,7 @@ void LintProperties(LintedGame& game, TQelElement& e) {
 
 void LintScriptNames(LintedGame& game, TQelElement& e) {
   for (const ScriptFacts& facts : game.FactsOf(e)) {
+    for (const CaseOnlyFile& file : facts.caseOnlyFiles) game.WarnCaseOnly(e, facts.event, file);
     for (const ByteString& key : facts.langKeys) LintLangKey(game, e, key, facts.event);
     for (const ScriptCall& call : facts.calls) {
       if (call.routine || call.args.size() != 1 || call.args[0].kind != ScriptArg::Literal) continue;

@@ -98,6 +98,11 @@ void LintKey(LintedGame& game, const char* property, int32_t key, bool zeroMeans
 
 }  // namespace
 
+TQelElement* ElementAtPath(LintedGame& game, TQelElement& start, const ByteString& path, const ScriptFacts& script) {
+  Resolution r = Follow(game, start, path, script, true);
+  return r.state == Resolution::Found ? r.element : nullptr;
+}
+
 void LintScreens(LintedGame& game) {
   LintKey(game, "InitScreen", game.root.InitScreen, false);
   LintKey(game, "LoadingScreen", game.root.LoadingScreen, true);

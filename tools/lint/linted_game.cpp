@@ -54,10 +54,28 @@ LintedGame::LintedGame(const std::filesystem::path& gameFile)
   calc.SetEnv(&env);
   RegisterHostFunctions(calc);
   RegisterGameFunctions(calc);
+  // The player finds a name whatever its letter case; a copy of the folder on a
+  // case-sensitive system does not.
+  dir.onCaseOnlyMatch = [this](std::string_view asked, const std::filesystem::path& found) {
+    caseOnly_.push_back({ByteString(asked), found.lexically_relative(dir.Root()).generic_string()});
+  };
 }
 
 void LintedGame::Report(const TQelElement& element, const std::string& message) {
-  problems_.push_back({LintPath(element), message});
+  problems_.push_back({LintPath(element), message, false});
+}
+
+void LintedGame::Warn(const TQelElement& element, const std::string& message) {
+  problems_.push_back({LintPath(element), message, true});
+}
+
+void LintedGame::WarnCaseOnly(const TQelElement& element, const std::string& where, const CaseOnlyFile& file) {
+  Warn(element, where + ": \"" + Cp1251ToUtf8(file.asked) + "\" is found only by ignoring letter case: on disk it is \"" +
+                    file.onDisk + "\"");
+}
+
+void LintedGame::WarnCaseOnlyFiles(const TQelElement& element, const std::string& where) {
+  for (const CaseOnlyFile& file : TakeCaseOnlyFiles()) WarnCaseOnly(element, where, file);
 }
 
 std::vector<TQelElement*> LintedGame::Elements() {
@@ -81,7 +99,9 @@ const std::vector<ScriptFacts>& LintedGame::FactsOf(TQelElement& element) {
     if (source.find_first_not_of(" \t\r\n") == ByteString::npos) continue;
     ScriptFacts facts;
     facts.event = p.name;
+    caseOnly_.clear();
     ProgramRef program = calc.Prepare(source);
+    facts.caseOnlyFiles = TakeCaseOnlyFiles();
     if (program) CollectFacts(*program, facts);
     // The declaration pass keeps the first error it met; the compiled form
     // usually holds the same one, with its text.
@@ -98,6 +118,7 @@ const std::vector<ScriptFacts>& LintedGame::FactsOf(TQelElement& element) {
 }
 
 bool LintedGame::FileExists(const ByteString& name) {
+  caseOnly_.clear();
   auto path = dir.Find(name);
   std::error_code ec;
   return path && std::filesystem::is_regular_file(*path, ec);
@@ -107,7 +128,9 @@ bool LintedGame::ArchiveHas(const ByteString& name) {
   return archive.EnsureTable() && archive.IndexOf(ArchiveName(name)) >= 0;
 }
 
-bool LintedGame::PictureExists(const ByteString& name) { return FileExists(name) || ArchiveHas(name); }
+std::string LintLine(const LintProblem& problem) {
+  return problem.path + (problem.warning ? ": warning: " : ": ") + problem.message;
+}
 
 std::vector<LintProblem> LintGame(const std::filesystem::path& gameFile) {
   LintedGame game(gameFile);
@@ -116,6 +139,7 @@ std::vector<LintProblem> LintGame(const std::filesystem::path& gameFile) {
     LintFiles(game);
     LintScreens(game);
     LintElementPaths(game);
+    LintImageLists(game);
   }
   std::vector<LintProblem> problems = game.TakeProblems();
   // Tree order: the checks run family by family, the output reads element by element.

@@ -23,6 +23,12 @@ struct ScriptCall {
   std::vector<ScriptArg> args;
 };
 
+// A file found only by matching its name whatever the letter case.
+struct CaseOnlyFile {
+  ByteString asked;    // as the game spells it
+  std::string onDisk;  // relative to the game directory, '/' between folders
+};
+
 struct ScriptFacts {
   ByteString event;                   // the event property, e.g. "exInit"
   std::vector<ByteString> errors;     // messages, first the preparation's own
@@ -32,6 +38,8 @@ struct ScriptFacts {
   // Keys of language texts: a double-quoted text assigned to an element is
   // replaced by the language text of the key between the quotes.
   std::vector<ByteString> langKeys;
+  // Script files its USES and INCLUDE statements find only by ignoring letter case.
+  std::vector<CaseOnlyFile> caseOnlyFiles;
 };
 
 // Collects the facts of a prepared program (procedure bodies included).
