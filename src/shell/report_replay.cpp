@@ -106,6 +106,14 @@ StopPoint StopOf(const ReportInfo& info, const PlayerOptions& o, const Recording
   return stop;
 }
 
+// What stderr says after the step of a crash in the replay.
+std::string CrashTail(const ReportInfo& info) {
+  std::ostringstream tail;
+  if (info.reason == "crash" && info.step) tail << " (the report's crash: step " << *info.step << ")";
+  tail << '\n';
+  return tail.str();
+}
+
 class ReportReplay {
  public:
   ReportReplay(const PlayerOptions& o, const PlayerHooks& hooks) : o_(o), hooks_(hooks) {}
@@ -257,8 +265,7 @@ int ReportReplay::Play() {
     errorStep_ = Tick();
     error_ = ScriptErrorLine(e);
   });
-  crashTail_ = info_.reason == "crash" && info_.step ? " (the report's crash: step " + std::to_string(*info_.step) + ")\n"
-                                                     : "\n";
+  crashTail_ = CrashTail(info_);
   InstallCrashGuard({-1, &form_->runtime().shell.FrameTick, "qelplayer: the replay crashed", crashTail_});
   if (options.skipLogos) form_->SkipLogos();
 

@@ -15,8 +15,8 @@ constexpr const char* kManifest = "files.txt";
 // A relative name that stays inside its folder (no root, no "..", no empty
 // parts) and fits on one line of files.txt.
 bool SafeName(std::string_view name) {
-  if (name.empty() || name.front() == '/' || name.find_first_of(std::string_view("\0\n\r", 3)) != std::string_view::npos)
-    return false;
+  constexpr std::string_view kOffLine("\0\n\r", 3);
+  if (name.empty() || name.front() == '/' || name.find_first_of(kOffLine) != std::string_view::npos) return false;
   size_t pos = 0;
   while (pos <= name.size()) {
     size_t end = name.find('/', pos);
