@@ -7,6 +7,21 @@
 // script error or the report key makes a report folder of its own: the same
 // files up to that moment, the error log, the script errors of the session
 // and a screenshot of the last frame.
+//
+// What a window does besides input and steps, and why it is or is not in
+// the recording:
+// - frames and paints are recorded: drawing stamps the image cache's last
+//   use of each picture (which pictures go first when memory runs short) and
+//   may load pictures, and a window draws a varying number of frames a step;
+// - activation is an input event (the game pauses);
+// - a resize only changes how window positions map to the game's pixels,
+//   which happens before an event is recorded; the game never sees the
+//   window's size;
+// - a display-mode switch comes from Alt+Enter (a recorded key) or a script,
+//   and runs again in the replay; the device keeps its textures through it
+//   and never loses them otherwise;
+// - loading frames are drawn inside a step by the game's own loading, so the
+//   replay draws them at the same point.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
