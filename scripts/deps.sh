@@ -2,6 +2,7 @@
 # Installs the Debian packages the build, the tests and the player need, when any is missing.
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config libgtest-dev libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev
+  libvorbis-dev libmpg123-dev libflac-dev
   libpng-dev libjpeg62-turbo-dev libfreetype-dev libalglib-dev libstb-dev libsndfile1-dev zlib1g-dev
   libegl1 libegl-mesa0 libgl1 libglx-mesa0 libgl1-mesa-dri libgles2 fonts-dejavu-core
   xvfb xauth x11-apps imagemagick sox libsox-fmt-mp3 espeak-ng lua5.4 libssl-dev

@@ -4,6 +4,7 @@
 
 #include "base/game_paths.h"
 #include "gamedb/picture_source.h"
+#include "render/byte_source.h"
 #include "render/res_db.h"
 
 namespace qel {
@@ -59,17 +60,29 @@ AudioHandle SoundCache::LoadStream(std::string_view name) {
   const ByteString key = UpperCase(ByteString(name));
   for (const TSound& m : music_)
     if (m.name == key) return m.handle;
-  AudioHandle handle = 0;
-  std::vector<uint8_t> data;
-  std::filesystem::path file;
-  if (audio_ && ReadSource(key, data, file))
-    handle = file.empty() ? audio_->StreamCreate(data.data(), data.size()) : audio_->StreamCreateFile(file);
   TSound sound;
   sound.name = key;
-  sound.handle = handle;
+  sound.handle = audio_ ? OpenStream(key) : 0;
   music_.push_back(sound);
   if (game_.resetTimer) game_.resetTimer();
-  return handle;
+  return sound.handle;
+}
+
+// Music plays from where it lies: the file, or the archive record unpacked as
+// it plays (only what the decoder needs next is held in memory).
+AudioHandle SoundCache::OpenStream(const ByteString& name) {
+  const ByteString relative = "sounds\\" + name;
+  if (dir_) {
+    if (auto path = dir_->Find(relative)) {
+      std::error_code ec;
+      if (std::filesystem::is_regular_file(*path, ec)) return audio_->StreamCreateFile(*path);
+    }
+  }
+  if (!archive_ || !archive_->EnsureTable()) return 0;
+  const ByteString recordName = ArchiveName(relative);
+  const TResRecord* record = archive_->Record(archive_->IndexOf(recordName));
+  if (!record || record->unpackedSize < 0 || static_cast<uintmax_t>(record->unpackedSize) > kMaxSourceBytes) return 0;
+  return audio_->StreamCreateFrom(archive_->OpenRecordSource(recordName), recordName + " in " + archive_->FileName());
 }
 
 void SoundCache::PlaySound(std::string_view name, int volume) {

@@ -83,6 +83,7 @@ class SoundCache {
 
  private:
   bool ReadSource(const ByteString& name, std::vector<uint8_t>& data, std::filesystem::path& file);
+  AudioHandle OpenStream(const ByteString& name);
   TSound* FindMusic(const ByteString& key, const ByteString& alternative);
   int MusicVolume() const { return game_.musicVolume ? *game_.musicVolume : 50; }
   int SoundVolume() const { return game_.soundVolume ? *game_.soundVolume : 100; }

@@ -6,7 +6,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
+
+#include "render/byte_source.h"
+#include "render/mp3_tag_guard.h"
+#include "render/music_decoder.h"
+#include "render/music_stream.h"
 
 namespace qel {
 namespace {
@@ -73,6 +79,11 @@ void QuietAlsa() {
 
 }  // namespace
 
+bool AudioMixer::StreamMusicByDefault() {
+  const char* v = std::getenv("QEL_NO_FAST_PATHS");
+  return !v || !*v || (v[0] == '0' && !v[1]);
+}
+
 AudioMixer::AudioMixer() = default;
 
 AudioMixer::~AudioMixer() { Close(); }
@@ -135,6 +146,7 @@ void AudioMixer::Close() {
 
 std::shared_ptr<const AudioMixer::Pcm> AudioMixer::Decode(const uint8_t* data, size_t size) {
   if (!decoderReady_ || !data || size == 0 || size > kMaxSourceBytes) return nullptr;
+  if (LoaderMayOverrunOnTags(data, size)) return DecodeOurselves(data, size);
   SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
   if (!rw) return nullptr;
   Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
@@ -148,10 +160,21 @@ std::shared_ptr<const AudioMixer::Pcm> AudioMixer::Decode(const uint8_t* data, s
   return pcm;
 }
 
-std::shared_ptr<const AudioMixer::Pcm> AudioMixer::DecodeFile(const std::filesystem::path& path) {
-  std::vector<uint8_t> bytes;
-  if (!ReadLimitedFile(path, bytes)) return nullptr;
-  return Decode(bytes.data(), bytes.size());
+std::shared_ptr<const AudioMixer::Pcm> AudioMixer::DecodeOurselves(const uint8_t* data, size_t size) {
+  auto source = MemorySource(std::string(reinterpret_cast<const char*>(data), size));
+  auto decoder = OpenMusicDecoder(*source);
+  if (!decoder) {
+    std::fprintf(stderr, "Audio: an MP3 whose tags cannot be read safely is left silent\n");
+    return nullptr;
+  }
+  auto pcm = std::make_shared<Pcm>();
+  std::vector<int16_t> fragment(MusicDecoder::kFragmentBytes / sizeof(int16_t));
+  for (bool last = false; !last;) {
+    const int bytes = decoder->NextFragment(reinterpret_cast<uint8_t*>(fragment.data()), last);
+    pcm->frames.insert(pcm->frames.end(), fragment.begin(), fragment.begin() + bytes / 4 * kChannels);
+  }
+  if (pcm->frames.empty()) return nullptr;
+  return pcm;
 }
 
 AudioHandle AudioMixer::LoadSample(const uint8_t* data, size_t size) {
@@ -192,21 +215,45 @@ AudioHandle AudioMixer::SampleGetChannel(AudioHandle sample) {
   return kVoiceTag | static_cast<AudioHandle>(index * 4 + static_cast<size_t>(slot));
 }
 
-AudioHandle AudioMixer::StreamCreate(const uint8_t* data, size_t size) {
-  auto pcm = Decode(data, size);
-  if (!pcm) return 0;
-  std::lock_guard<std::mutex> lock(mutex_);
-  auto voice = std::make_unique<Voice>();
-  voice->pcm = pcm;
+std::shared_ptr<const AudioMixer::Pcm> AudioMixer::DecodeSource(ByteSource& source) {
+  const int64_t size = source.Size();
+  if (size <= 0 || static_cast<uintmax_t>(size) > kMaxSourceBytes) return nullptr;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (source.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) return nullptr;
+  return Decode(bytes.data(), bytes.size());
+}
+
+AudioHandle AudioMixer::AddStream(std::unique_ptr<Voice> voice) {
   voice->loop = true;
+  std::lock_guard<std::mutex> lock(mutex_);
   streams_.push_back(std::move(voice));
   return kStreamTag | static_cast<AudioHandle>(streams_.size());
 }
 
+AudioHandle AudioMixer::StreamCreate(const uint8_t* data, size_t size) {
+  if (!data || size == 0 || size > kMaxSourceBytes) return 0;
+  if (!options_.streamMusic) {
+    auto pcm = Decode(data, size);
+    if (!pcm) return 0;
+    auto voice = std::make_unique<Voice>();
+    voice->pcm = std::move(pcm);
+    return AddStream(std::move(voice));
+  }
+  return StreamCreateFrom(MemorySource(std::string(reinterpret_cast<const char*>(data), size)), "in memory");
+}
+
 AudioHandle AudioMixer::StreamCreateFile(const std::filesystem::path& path) {
-  std::vector<uint8_t> bytes;
-  if (!ReadLimitedFile(path, bytes)) return 0;
-  return StreamCreate(bytes.data(), bytes.size());
+  return StreamCreateFrom(OpenFileSource(path, kMaxSourceBytes), path.string());
+}
+
+AudioHandle AudioMixer::StreamCreateFrom(std::unique_ptr<ByteSource> source, const std::string& label) {
+  if (!decoderReady_ || !source) return 0;
+  auto voice = std::make_unique<Voice>();
+  if (options_.streamMusic) voice->stream = MusicStream::Open(source, label);
+  // Kinds not decoded while playing are decoded whole, as every stream is
+  // with streaming off.
+  if (!voice->stream && !(voice->pcm = DecodeSource(*source))) return 0;
+  return AddStream(std::move(voice));
 }
 
 AudioMixer::Voice* AudioMixer::VoiceOf(AudioHandle channel) {
@@ -225,6 +272,12 @@ AudioMixer::Voice* AudioMixer::VoiceOf(AudioHandle channel) {
 
 const AudioMixer::Voice* AudioMixer::VoiceOf(AudioHandle channel) const {
   return const_cast<AudioMixer*>(this)->VoiceOf(channel);
+}
+
+bool AudioMixer::Streamed(AudioHandle stream) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Voice* v = (stream & kTagMask) == kStreamTag ? VoiceOf(stream) : nullptr;
+  return v && v->stream;
 }
 
 bool AudioMixer::IsActive(AudioHandle channel) const {
@@ -248,13 +301,20 @@ void AudioMixer::Play(AudioHandle channel, bool restart) {
   std::lock_guard<std::mutex> lock(mutex_);
   Voice* v = VoiceOf(channel);
   if (!v) return;
-  if (restart) v->pos = 0;
+  if (restart) {
+    v->pos = 0;
+    if (v->stream) v->stream->Rewind();
+  }
   v->playing = true;
 }
 
 void AudioMixer::Stop(AudioHandle channel) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (Voice* v = VoiceOf(channel)) v->playing = false;
+  Voice* v = VoiceOf(channel);
+  if (!v) return;
+  v->playing = false;
+  // A stopped stream keeps its place but not its decoder.
+  if (v->stream) v->stream->Park();
 }
 
 void AudioMixer::Pause() {
@@ -272,31 +332,67 @@ bool AudioMixer::Paused() const {
   return paused_;
 }
 
+void AudioMixer::MixPcm(Voice& v, int frames) {
+  const size_t length = v.pcm->FrameCount();
+  const int16_t* src = v.pcm->frames.data();
+  const int32_t volume = v.volume;
+  size_t done = 0;
+  while (done < static_cast<size_t>(frames) && v.playing) {
+    const size_t run = std::min(static_cast<size_t>(frames) - done, length - v.pos);
+    const int16_t* s = src + v.pos * kChannels;
+    int32_t* d = accumulator_.data() + done * kChannels;
+    for (size_t i = 0; i < run * kChannels; ++i) d[i] += s[i] * volume / 100;
+    done += run;
+    v.pos += run;
+    if (v.pos >= length) {
+      v.pos = 0;
+      if (!v.loop) v.playing = false;
+    }
+  }
+}
+
+void AudioMixer::MixStream(Voice& v, int frames) {
+  MusicStream& stream = *v.stream;
+  const int32_t volume = v.volume;
+  size_t done = 0;
+  bool rewound = false;
+  while (done < static_cast<size_t>(frames) && v.playing) {
+    const int16_t* s = nullptr;
+    const size_t ready = stream.Ready(s);
+    if (ready == 0) {
+      if (stream.Error().empty() && !rewound) {  // the end of a pass: loop
+        stream.Rewind();
+        rewound = true;
+        continue;
+      }
+      std::fprintf(stderr, "Audio: music %s: %s; it stops\n", stream.Label().c_str(),
+                   stream.Error().empty() ? "it gives no sound any more" : stream.Error().c_str());
+      v.playing = false;
+      stream.Park();
+      break;
+    }
+    rewound = false;
+    const size_t run = std::min(static_cast<size_t>(frames) - done, ready);
+    int32_t* d = accumulator_.data() + done * kChannels;
+    for (size_t i = 0; i < run * kChannels; ++i) d[i] += s[i] * volume / 100;
+    stream.Consume(run);
+    done += run;
+  }
+}
+
 void AudioMixer::MixLocked(int16_t* out, int frames) {
   const size_t values = static_cast<size_t>(frames) * kChannels;
   accumulator_.assign(values, 0);
-  auto mixVoice = [&](Voice& v) {
-    if (!v.playing || !v.pcm) return;
-    const size_t length = v.pcm->FrameCount();
-    const int16_t* src = v.pcm->frames.data();
-    const int32_t volume = v.volume;
-    size_t done = 0;
-    while (done < static_cast<size_t>(frames) && v.playing) {
-      const size_t run = std::min(static_cast<size_t>(frames) - done, length - v.pos);
-      const int16_t* s = src + v.pos * kChannels;
-      int32_t* d = accumulator_.data() + done * kChannels;
-      for (size_t i = 0; i < run * kChannels; ++i) d[i] += s[i] * volume / 100;
-      done += run;
-      v.pos += run;
-      if (v.pos >= length) {
-        v.pos = 0;
-        if (!v.loop) v.playing = false;
-      }
-    }
-  };
   for (auto& sample : samples_)
-    for (Voice& v : sample->voices) mixVoice(v);
-  for (auto& stream : streams_) mixVoice(*stream);
+    for (Voice& v : sample->voices)
+      if (v.playing && v.pcm) MixPcm(v, frames);
+  for (auto& stream : streams_) {
+    if (!stream->playing) continue;
+    if (stream->stream)
+      MixStream(*stream, frames);
+    else if (stream->pcm)
+      MixPcm(*stream, frames);
+  }
   for (size_t i = 0; i < values; ++i)
     out[i] = static_cast<int16_t>(std::clamp<int32_t>(accumulator_[i], -32768, 32767));
   framesMixed_ += frames;

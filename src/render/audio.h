@@ -10,6 +10,11 @@
 //   device only plays what was advanced. Headless runs and tests use this so
 //   that one process step is exactly kFramesPerStep frames of output.
 //
+// Music streams are decoded while they play (music_stream.h): a playing
+// stream holds its decoder and one fragment, not the decoded track. Kinds not
+// decoded that way, and every stream when Options::streamMusic is off, are
+// decoded whole when created; both ways give the same samples.
+//
 // Handles are plain numbers, 0 meaning "none" or "failed". Calls with handle 0
 // or an unknown handle do nothing. The output is the process's one SDL_mixer
 // device, so one mixer is open at a time.
@@ -24,6 +29,9 @@
 
 namespace qel {
 
+class ByteSource;
+class MusicStream;
+
 using AudioHandle = uint32_t;
 
 class AudioMixer {
@@ -33,12 +41,18 @@ class AudioMixer {
   static constexpr int kFramesPerStep = kRate / 30;  // one process step
   static constexpr int kMaxPlaybacks = 3;             // per sample
 
+  static bool StreamMusicByDefault();
+
   struct Options {
     // Advance() drives the mix instead of the output device.
     bool manualClock = false;
     // Open no output device at all (decoding still works).
     bool noDevice = false;
+    // Music decoded while it plays; off, every stream is decoded whole when
+    // it is created. On unless QEL_NO_FAST_PATHS is set (and not "0").
+    bool streamMusic = StreamMusicByDefault();
   };
+
 
   AudioMixer();
   ~AudioMixer();
@@ -61,8 +75,14 @@ class AudioMixer {
   AudioHandle SampleGetChannel(AudioHandle sample);
 
   // Streams: looped music, each playing on its own with its own volume.
+  // Streamed from memory, the bytes are copied.
   AudioHandle StreamCreate(const uint8_t* data, size_t size);
   AudioHandle StreamCreateFile(const std::filesystem::path& path);
+  // From any source (an archive record); `label` names it in messages.
+  AudioHandle StreamCreateFrom(std::unique_ptr<ByteSource> source, const std::string& label);
+
+  // True for a stream decoded while it plays (false: decoded whole).
+  bool Streamed(AudioHandle stream) const;
 
   // Channels (sample playbacks and streams).
   bool IsActive(AudioHandle channel) const;
@@ -90,7 +110,8 @@ class AudioMixer {
     size_t FrameCount() const { return frames.size() / kChannels; }
   };
   struct Voice {
-    std::shared_ptr<const Pcm> pcm;
+    std::shared_ptr<const Pcm> pcm;       // decoded whole, or
+    std::unique_ptr<MusicStream> stream;  // decoded while it plays
     size_t pos = 0;  // in frames
     int volume = 100;
     bool playing = false;
@@ -102,10 +123,14 @@ class AudioMixer {
   };
 
   std::shared_ptr<const Pcm> Decode(const uint8_t* data, size_t size);
-  std::shared_ptr<const Pcm> DecodeFile(const std::filesystem::path& path);
+  std::shared_ptr<const Pcm> DecodeOurselves(const uint8_t* data, size_t size);
+  std::shared_ptr<const Pcm> DecodeSource(ByteSource& source);
+  AudioHandle AddStream(std::unique_ptr<Voice> voice);
   Voice* VoiceOf(AudioHandle channel);
   const Voice* VoiceOf(AudioHandle channel) const;
   void MixLocked(int16_t* out, int frames);
+  void MixPcm(Voice& v, int frames);
+  void MixStream(Voice& v, int frames);
   void WriteCapture(const int16_t* frames, int count);
   void FinishCaptureHeader();
   static void DeviceCallback(void* self, uint8_t* stream, int bytes);

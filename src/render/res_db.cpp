@@ -171,9 +171,15 @@ int TResDb::IndexOf(const ByteString& name) const {
   return -1;
 }
 
+bool TResDb::Unpackable(const TResRecord& rec) {
+  // No cipher is implemented and the player sets no key: secure records cannot be read.
+  if (rec.secure != 0 || rec.storedSize < 0 || rec.offset < 0) return false;
+  if (rec.unpackedSize < 0 || rec.unpackedSize > kMaxUnpacked) return false;
+  return static_cast<uint64_t>(rec.unpackedSize) <= static_cast<uint64_t>(rec.storedSize) * kDeflateMaxRatio;
+}
+
 bool TResDb::Unpack(const TResRecord& rec, std::string_view stored, std::vector<uint8_t>& out) {
   out.clear();
-  // No cipher is implemented and the player sets no key: secure records cannot be read.
   if (rec.secure != 0) return false;
   if (rec.unpackedSize < 0 || rec.unpackedSize > kMaxUnpacked) return false;
   if (static_cast<uint64_t>(rec.unpackedSize) > stored.size() * kDeflateMaxRatio) return false;
@@ -212,13 +218,7 @@ bool TResDb::ReadRecord(const ByteString& name, std::vector<uint8_t>& out) {
   std::FILE* f = std::fopen(fileName_.c_str(), "rb");
   if (!f) return false;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> guard(f, &std::fclose);
-  if (!loaded_) {
-    // Reload the table from the file (read-only, whatever the open mode).
-    records_.clear();
-    std::string file;
-    if (!ReadWholeFile(fileName_, file) || !ParseTable(file, records_)) return false;
-    loaded_ = true;
-  }
+  if (!LoadTableForReading()) return false;
   int idx = IndexOf(name);
   if (idx < 0) return false;
   const TResRecord& rec = records_[static_cast<size_t>(idx)];
@@ -233,6 +233,19 @@ bool TResDb::ReadRecord(const ByteString& name, std::vector<uint8_t>& out) {
   std::string stored(static_cast<size_t>(rec.storedSize), '\0');
   if (std::fread(stored.data(), 1, stored.size(), f) != stored.size()) return false;
   return Unpack(rec, stored, out);
+}
+
+bool TResDb::LoadTableForReading() {
+  if (loaded_) return true;
+  // Reload the table from the file (read-only, whatever the open mode).
+  records_.clear();
+  std::string file;
+  if (!ReadWholeFile(fileName_, file) || !ParseTable(file, records_)) {
+    records_.clear();
+    return false;
+  }
+  loaded_ = true;
+  return true;
 }
 
 bool TResDb::ExtractRecord(const ByteString& name, std::ostream& stream) {

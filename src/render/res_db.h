@@ -2,6 +2,7 @@
 // TResDb, the reader (and, for the tools, the writer) of the single-file
 // resource archive "ASDb": named, zlib-compressed records.
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@
 #include "base/encoding.h"
 
 namespace qel {
+
+class ByteSource;
 
 enum class TOpenMode { opUpdate, opOverwrite, opReadOnly };
 
@@ -57,6 +60,10 @@ class TResDb {
   // Reads and decompresses a record; true only when exactly the unpacked size comes out.
   bool ReadRecord(const ByteString& name, std::vector<uint8_t>& out);
   bool ExtractRecord(const ByteString& name, std::ostream& stream);
+  // A record unpacked as it is read, for music played from the archive. The
+  // record is unpacked once here to check it (null when it fails as
+  // ReadRecord would); the source then reads the archive file itself.
+  std::unique_ptr<ByteSource> OpenRecordSource(const ByteString& name);
 
   // Writing (tools only; the player opens read-only). Adds a plain record, replacing
   // one of the same name (case-insensitive). Needs opUpdate or opOverwrite; the file is
@@ -74,6 +81,8 @@ class TResDb {
 
  private:
   bool ReadTableFromFile();
+  bool LoadTableForReading();
+  static bool Unpackable(const TResRecord& rec);
   bool WriteEmpty();
 
   std::string fileName_;

@@ -84,6 +84,7 @@ class Parser {
     if (d == "replay" && w.size() == 2) return void(run.replayFile = w[1]);
     if (d == "status" && w.size() == 2 && Int(w[1], run.status)) return;
     if (d == "write" && w.size() >= 3) return void(run.writes.emplace_back(w[1], Rest(line, w, 2)));
+    if (d == "env" && w.size() == 2 && w[1].find('=') != std::string::npos) return void(run.env += " " + w[1]);
     Check check;
     check.line = line_;
     if (!ParseCheck(w, line, check)) return Problem("cannot read '" + line + "'");
@@ -129,6 +130,14 @@ class Parser {
       const bool ok = Sized(w, 6, 6) && Int(w[1], c.otherRun) && c.otherRun >= 1 &&
                       c.otherRun < static_cast<int>(c_.runs.size()) && Int(w[2], c.from) && Int(w[3], c.to) &&
                       1 <= c.from && c.from < c.to && Real(w[4], c.low) && Real(w[5], c.high) && c.low <= c.high;
+      if (ok) c_.runs[--c.otherRun].audio = true;
+      return ok;
+    }
+    if (d == "same-sound") {
+      c.kind = CheckKind::SameSound;
+      c_.runs.back().audio = true;
+      const bool ok = Sized(w, 2, 2) && Int(w[1], c.otherRun) && c.otherRun >= 1 &&
+                      c.otherRun < static_cast<int>(c_.runs.size());
       if (ok) c_.runs[--c.otherRun].audio = true;
       return ok;
     }

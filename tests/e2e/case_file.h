@@ -11,6 +11,7 @@
 //                                  source folder (instead of the lines)
 //   write FILE TEXT...             before the run, FILE of the game folder holds the
 //                                  lines TEXT of the run's write lines for it
+//   env NAME=VALUE                 the run's player has that environment variable
 //   status N                       the exit status (0 unless named)
 //   pixel STEP X Y #RRGGBB [TOL]   the picture after STEP has that colour there
 //   not-pixel STEP X Y #RRGGBB [TOL]
@@ -24,6 +25,7 @@
 //   peak FROM TO MIN MAX           the loudest sample of those steps is MIN..MAX (of 32767)
 //   like RUN FROM TO MIN MAX       the correlation of those steps' samples with an earlier
 //                                  run's is MIN..MAX (1: the same sound, 0: unrelated)
+//   same-sound RUN                 the captured audio is an earlier run's, sample for sample
 //   no-errors                      no error log (or an empty one), nothing on stderr
 //   stderr TEXT...                 the player's stderr holds TEXT
 //
@@ -43,7 +45,7 @@ struct ShotRef {
   bool operator==(const ShotRef&) const = default;
 };
 
-enum class CheckKind { Pixel, NotPixel, Some, Changed, Unchanged, Ini, File, Silent, Sound, Peak, Like, NoErrors, Stderr };
+enum class CheckKind { Pixel, NotPixel, Some, Changed, Unchanged, Ini, File, Silent, Sound, Peak, Like, SameSound, NoErrors, Stderr };
 
 struct Check {
   CheckKind kind = CheckKind::Pixel;
@@ -54,7 +56,7 @@ struct Check {
   int tolerance = 4;
   int from = 0, to = 0;             // Silent, Sound, Peak, Like: steps
   int min = 0, max = 0;             // Peak: sample magnitudes
-  int otherRun = 0;                 // Like: index into DemoCase::runs
+  int otherRun = 0;                 // Like, SameSound: index into DemoCase::runs
   double low = 0, high = 0;         // Like: correlation
   std::vector<std::string> words;  // Ini: file, section, key, value; File: file, state; Stderr: text
 };
@@ -65,6 +67,7 @@ struct RunSpec {
   std::string input;       // replay text written for the run
   std::string replayFile;  // or a replay file the game folder has
   std::vector<std::pair<std::string, std::string>> writes;  // file, line: written before the run
+  std::string env;         // NAME=VALUE ... for the player
   int status = 0;
   bool audio = false;               // some check needs the captured audio
   std::vector<std::string> shots;  // steps to take pictures at ("end" too)

@@ -19,7 +19,9 @@ TEST(CaseFile, RunsCollectTheirInputChecksAndPictures) {
       "status 2\n"
       "changed 1:7 end 0 0 10 10\n"
       "stderr  a.sav: cut  short \n"
-      "like 1 2 4 0.5 1\n");
+      "like 1 2 4 0.5 1\n"
+      "env QEL_NO_FAST_PATHS=1\n"
+      "same-sound 1\n");
   ASSERT_TRUE(c.problems.empty()) << c.problems[0];
   ASSERT_EQ(c.runs.size(), 2u);
   const RunSpec& a = c.runs[0];
@@ -37,17 +39,21 @@ TEST(CaseFile, RunsCollectTheirInputChecksAndPictures) {
   EXPECT_EQ(b.status, 2);
   EXPECT_TRUE(b.audio);
   EXPECT_EQ(b.shots, (std::vector<std::string>{"end"}));
-  ASSERT_EQ(b.checks.size(), 3u);
+  EXPECT_EQ(b.env, " QEL_NO_FAST_PATHS=1");
+  ASSERT_EQ(b.checks.size(), 4u);
   EXPECT_EQ(b.checks[0].a, (ShotRef{0, "7"}));
   EXPECT_EQ(b.checks[0].b, (ShotRef{1, "end"}));
   EXPECT_EQ(b.checks[1].words, (std::vector<std::string>{"a.sav: cut  short"}));
   EXPECT_EQ(b.checks[2].otherRun, 0);
   EXPECT_EQ(b.checks[2].low, 0.5);
+  EXPECT_EQ(b.checks[3].kind, CheckKind::SameSound);
+  EXPECT_EQ(b.checks[3].otherRun, 0);
 }
 
 TEST(CaseFile, WhatCannotBeReadIsAProblemWithItsLine) {
   for (const char* bad : {"pixel 1 2 3 #12345\n", "pixel 1 2 3\n", "5 hop 1 2\n", "changed 2:1 1 0 0 1 1\n",
-                          "silent 0 5\n", "peak 1 5 9 3\n", "peak 1 5 9\n", "like 1 1 5 0 1\n", "some 1 0 0 0 5 #000000\n", "file a.txt gone\n", "frobnicate\n"}) {
+                          "silent 0 5\n", "peak 1 5 9 3\n", "peak 1 5 9\n", "like 1 1 5 0 1\n", "same-sound 1\n",
+                          "env X\n", "some 1 0 0 0 5 #000000\n", "file a.txt gone\n", "frobnicate\n"}) {
     const DemoCase c = ParseCase(std::string("run\n") + bad);
     ASSERT_EQ(c.problems.size(), 1u) << bad;
     EXPECT_EQ(c.problems[0].rfind("2: ", 0), 0u) << c.problems[0];

@@ -70,7 +70,7 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
       args += step == "end" ? " --screenshot " + ShotFile(index, step)
                             : " --screenshot-at " + step + ":" + ShotFile(index, step);
     if (run.audio) args += " --audio-out " + Wav(index);
-    const RunResult r = Run(args + " demo.qelf");
+    const RunResult r = Run(args + " demo.qelf", "SDL_VIDEODRIVER=offscreen" + run.env);
     EXPECT_EQ(r.status, run.status) << "run at line " << run.line << ": " << args << "\n" << r.err;
     for (const Check& check : run.checks) Verify(index, check, r);
   }
@@ -104,6 +104,10 @@ class Demo : public Player, public ::testing::WithParamInterface<std::string> {
       case CheckKind::Sound:
       case CheckKind::Peak: return VerifySound(run, c);
       case CheckKind::Like: return VerifyLike(run, c);
+      case CheckKind::SameSound:
+        EXPECT_TRUE(Read(dir / Wav(run)) == Read(dir / Wav(c.otherRun)))
+            << "the captured audio differs from run " << c.otherRun + 1 << "'s";
+        return;
       case CheckKind::NoErrors:
         EXPECT_EQ(Read(dir / "brannoc.err"), "") << "in the error log";
         EXPECT_EQ(r.err, "") << "on stderr";

@@ -9,6 +9,7 @@
 
 #include "base/byte_stream.h"
 #include "qeltool_render.h"
+#include "render/byte_source.h"
 #include "render/res_db.h"
 
 using namespace qel;
@@ -266,6 +267,46 @@ TEST(ResDb, SecureRecordsCannotBeRead) {
   EXPECT_FALSE(db.ReadRecord("s", data));
   db.SetKey("some key");
   EXPECT_FALSE(db.ReadRecord("s", data));
+  std::remove(path.c_str());
+}
+
+// Music plays from records unpacked as they are read: a record opens that
+// way exactly when it reads whole, and every range reads as it unpacks,
+// backwards, forwards and at the end, from a file and from memory.
+TEST(ResDb, RecordSourcesOpenWhenRecordsReadAndReadEveryRangeAsUnpacked) {
+  std::string big;
+  uint32_t x = 1;
+  for (int i = 0; i < 300000; ++i) big += static_cast<char>((x = x * 1103515245 + 12345) >> 28);
+  std::string cutData = Zip(big);
+  cutData.resize(cutData.size() / 2);
+  const std::string image = BuildArchive({{"short", 0, 4, Zip("hello")}, {"long", 0, 9, Zip("hello")},
+                                          {"garbage", 0, 5, "not zlib data"}, {"secure", 0, 5, Zip("hello"), 1},
+                                          {"cut", 0, 300000, cutData}, {"empty", 0, 0, Zip("")},
+                                          {"big", 0, 300000, Zip(big)}});
+  const std::string path = TempPath("source.asdb");
+  WriteFile(path, image);
+  TResDb fromFile, fromMemory;
+  fromFile.SetFileName(path);
+  ASSERT_TRUE(fromMemory.OpenFromMemory(image));
+  for (TResDb* db : {&fromFile, &fromMemory}) {
+    for (const char* name : {"short", "long", "garbage", "secure", "cut", "empty", "big", "missing"}) {
+      std::vector<uint8_t> whole;
+      EXPECT_EQ(db->OpenRecordSource(name) != nullptr, db->ReadRecord(name, whole)) << name;
+    }
+    auto source = db->OpenRecordSource("BIG");
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->Size(), 300000);
+    std::string got(70000, '\0');
+    for (int i = 0; i < 60; ++i) {
+      const int64_t pos = (i * 7919L * 7919L) % 300100;
+      const size_t n = static_cast<size_t>((i * 104729L) % 70000);
+      const size_t want = pos >= 300000 ? 0 : std::min<size_t>(n, static_cast<size_t>(300000 - pos));
+      ASSERT_EQ(source->ReadAt(pos, got.data(), n), want) << "at " << pos;
+      ASSERT_EQ(got.compare(0, want, big, static_cast<size_t>(std::min<int64_t>(pos, 300000)), want), 0) << "at " << pos;
+      if (i % 10 == 0) source->Release();
+    }
+    EXPECT_EQ(source->Error(), "");
+  }
   std::remove(path.c_str());
 }
 

@@ -16,22 +16,36 @@ struct Frame {
   int16_t left = 0, right = 0;
 };
 
-inline std::string MakeWav(int frames, const std::function<Frame(int)>& at) {
+// PCM of any layout: `at(frame, channel)` gives each sample (0..255 when 8-bit).
+inline std::string MakePcmWav(int channels, int bits, int rate, int frames, const std::function<int(int, int)>& at) {
   std::string v;
   auto put16 = [&](uint32_t x) { v += static_cast<char>(x & 0xFF), v += static_cast<char>((x >> 8) & 0xFF); };
   auto put32 = [&](uint32_t x) { put16(x & 0xFFFF), put16(x >> 16); };
-  const uint32_t data = static_cast<uint32_t>(frames) * 4;
+  const uint32_t block = static_cast<uint32_t>(channels * bits / 8);
+  const uint32_t data = static_cast<uint32_t>(frames) * block;
   v += "RIFF";
   put32(36 + data);
   v += "WAVEfmt ";
-  put32(16), put16(1), put16(2), put32(44100), put32(44100 * 4), put16(4), put16(16);
+  put32(16), put16(1), put16(static_cast<uint32_t>(channels)), put32(static_cast<uint32_t>(rate));
+  put32(static_cast<uint32_t>(rate) * block), put16(block), put16(static_cast<uint32_t>(bits));
   v += "data";
   put32(data);
-  for (int i = 0; i < frames; ++i) {
-    Frame f = at(i);
-    put16(static_cast<uint16_t>(f.left)), put16(static_cast<uint16_t>(f.right));
-  }
+  for (int i = 0; i < frames; ++i)
+    for (int c = 0; c < channels; ++c) {
+      const int x = at(i, c);
+      if (bits == 8)
+        v += static_cast<char>(x);
+      else
+        put16(static_cast<uint16_t>(x));
+    }
   return v;
+}
+
+inline std::string MakeWav(int frames, const std::function<Frame(int)>& at) {
+  return MakePcmWav(2, 16, 44100, frames, [&](int i, int c) {
+    const Frame f = at(i);
+    return c == 0 ? f.left : f.right;
+  });
 }
 
 inline std::string DcWav(int frames, int16_t left, int16_t right) {
