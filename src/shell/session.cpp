@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <sstream>
 
 #include "elements/runtime.h"
+#include "gamedb/player_files.h"
 #include "shell/crash_guard.h"
 #include "shell/file_digest.h"
 #include "shell/options.h"
@@ -65,6 +67,32 @@ bool WriteText(const fs::path& file, const std::string& text) {
   return static_cast<bool>(out);
 }
 
+std::string ReadText(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// What a crash could not add to its report, added by a later run: the game
+// file's digest while it is still the size the run had, and the game's error
+// log as it is now.
+void CompleteCrashReport(const fs::path& report) {
+  const ReportInfo info = ParseReportInfo(ReadText(report / "report.txt"));
+  const fs::path game = info.gamePath;
+  std::error_code ec;
+  if (game.empty() || !fs::is_regular_file(game, ec)) return;
+  const auto size = fs::file_size(game, ec);
+  if (info.gameSha256.empty() && info.gameSize && !ec && static_cast<int64_t>(size) == *info.gameSize) {
+    std::ofstream out(report / "report.txt", std::ios::binary | std::ios::app);
+    out << "game sha256: " << FileSha256(game) << "\n";
+  }
+  GameDir dir(game.parent_path());
+  PlayerFiles files(dir, PlayerFiles::DataDirFor(game.stem().string()));
+  if (auto log = files.ForRead("brannoc.err"); log && fs::is_regular_file(*log, ec))
+    fs::copy_file(*log, report / log->filename(), fs::copy_options::overwrite_existing, ec);
+}
+
 fs::path FreeName(const fs::path& wanted) {
   std::error_code ec;
   fs::path p = wanted;
@@ -82,8 +110,10 @@ std::unique_ptr<Session> Session::Begin(const Start& start) {
   const fs::path sessions = SessionsDir();
   std::error_code ec;
   fs::create_directories(sessions, ec);
-  for (const fs::path& moved : PruneSessions(sessions, ReportsDir(), kKeepSessions - 1, kKeepReports).movedCrashes)
+  for (const fs::path& moved : PruneSessions(sessions, ReportsDir(), kKeepSessions - 1, kKeepReports).movedCrashes) {
+    CompleteCrashReport(moved);
     std::fprintf(stderr, "qelplayer: an earlier run crashed; its report is in %s\n", moved.c_str());
+  }
   std::unique_ptr<Session> s(new Session);
   s->folder_ = FreeName(sessions / NewSessionName());
   s->gameFile_ = start.gameFile;

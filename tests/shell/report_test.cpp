@@ -102,6 +102,7 @@ TEST_F(Reports, ACrashLeavesAReportWhoseReplayCrashesAtTheSameStep) {
   r = Run("--headless --frames 1 game.qelf");
   const fs::path moved = Named(r.err, "an earlier run crashed; its report is in ");
   EXPECT_TRUE(fs::exists(moved / "recording.txt")) << r.err;
+  EXPECT_NE(Read(moved / "report.txt").find("game sha256: "), std::string::npos);
   EXPECT_FALSE(fs::exists(session));
 }
 
